@@ -1,0 +1,18 @@
+#pragma once
+
+#include <cstdint>
+#include <vector>
+
+// A real OpenGL context for tests: one freeglut window (double-buffered RGBA
+// with depth, as the game opens it) and GLEW initialised. Made once per process.
+class GlTestContext {
+public:
+    // Creates the window on the first call; later calls only make it current.
+    static void ensure(int width = 640, int height = 480);
+
+    // RGBA pixels of the back buffer, rows top-down (row 0 is the window's top).
+    static std::vector<std::uint8_t> readPixels(int width, int height);
+    // Writes pixels (as readPixels returns them) to a binary PPM file for viewing.
+    static bool writePpm(const char* fileName, const std::vector<std::uint8_t>& rgba, int width,
+                         int height);
+};
