@@ -1,0 +1,134 @@
+#include "sound/GameSound.h"
+
+#include "sound/Sound.h"
+#include "sound/SoundMode.h"
+
+#include <cassert>
+#include <cstdio>
+
+namespace {
+const unsigned int REQUIRED_VERSION = 0x40619;
+const int CHANNEL_COUNT = 32;
+
+const char* const EFFECT_FILES[] = {"data/sound/ballLost.wav", "data/sound/endLevel.wav"};
+const int EFFECT_COUNT = 2;
+
+// Music by level index, started in this order; the tracks of a level loop together.
+struct LevelMusic {
+    const char* tracks[2];
+    int trackCount;
+};
+const LevelMusic LEVEL_MUSIC[] = {
+    {{"data/sound/backgroundJungle01.mp3", "data/sound/backgroundJungle02.mp3"}, 2},
+    {{"data/sound/backgroundLava01.wav", nullptr}, 1},
+    {{"data/sound/backgroundLagoon01.wav", "data/sound/backgroundLagoon02.wav"}, 2},
+};
+const int LEVEL_COUNT = 3;
+
+// Prints a failed call's line; the caller carries on either way.
+bool succeeded(SoundResult result)
+{
+    if (result == SOUND_OK)
+        return true;
+    printf("FMOD error! (%d) %s\n", static_cast<int>(result), soundErrorString(result));
+    return false;
+}
+}  // namespace
+
+GameSound::GameSound(unsigned int reportedLibraryVersion)
+    : reportedLibraryVersion(reportedLibraryVersion)
+{
+}
+
+GameSound::~GameSound()
+{
+    if (soundSystem)
+        shutdown();
+}
+
+void GameSound::start()
+{
+    assert(!soundSystem);
+    succeeded(SoundSystem::create(&soundSystem, reportedLibraryVersion));
+    if (!soundSystem)
+        return;
+
+    unsigned int version = 0;
+    succeeded(soundSystem->getVersion(&version));
+    if (version < REQUIRED_VERSION)
+        printf("Error!  You are using an old version of FMOD %08x.  This program requires %08x\n",
+               version, REQUIRED_VERSION);
+
+    succeeded(soundSystem->init(CHANNEL_COUNT));
+}
+
+void GameSound::setupLevel(int levelIndex)
+{
+    releaseSounds(effectSounds);
+    releaseSounds(musicSounds);
+    if (!soundSystem)
+        return;
+
+    // A failed effect keeps its slot, so the other effect keeps its index.
+    for (const char* fileName : EFFECT_FILES)
+        effectSounds.push_back(createSound(fileName, SOUND_LOOP_OFF));
+
+    if (levelIndex < 0 || levelIndex >= LEVEL_COUNT)
+        return;
+    const LevelMusic& music = LEVEL_MUSIC[levelIndex];
+    for (int i = 0; i < music.trackCount; ++i) {
+        Sound* track = createSound(music.tracks[i], SOUND_LOOP_NORMAL);
+        if (!track)
+            continue;
+        soundSystem->playSound(track, &channel);
+        musicSounds.push_back(track);
+    }
+}
+
+void GameSound::playEffect(int index)
+{
+    assert(index >= 0 && index < EFFECT_COUNT);
+    // Before the first level, or for an effect whose file failed: silence.
+    if (!soundSystem || index >= static_cast<int>(effectSounds.size()) || !effectSounds[index])
+        return;
+    soundSystem->playSound(effectSounds[index], &channel);
+}
+
+void GameSound::update()
+{
+    if (soundSystem)
+        soundSystem->update();
+}
+
+void GameSound::shutdown()
+{
+    releaseSounds(effectSounds);
+    releaseSounds(musicSounds);
+    if (!soundSystem)
+        return;
+    succeeded(soundSystem->close());
+    succeeded(soundSystem->release());
+    soundSystem = nullptr;
+    channel = nullptr;
+}
+
+// Creates a sound loaded whole with the given loop mode; null (after the error
+// line) when the file could not be loaded, and then nothing more is done with it.
+Sound* GameSound::createSound(const char* fileName, unsigned int loopMode)
+{
+    Sound* sound = nullptr;
+    if (!succeeded(soundSystem->createSound(fileName, SOUND_CREATESAMPLE, &sound)))
+        return nullptr;
+    succeeded(sound->setMode(loopMode));
+    return sound;
+}
+
+// Releases the sounds in order, which ends their playback, and empties the list.
+void GameSound::releaseSounds(std::vector<Sound*>& sounds)
+{
+    for (Sound* sound : sounds) {
+        if (sound)
+            succeeded(sound->release());
+    }
+    sounds.clear();
+}

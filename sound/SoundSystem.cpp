@@ -1,0 +1,181 @@
+#include "sound/SoundSystem.h"
+
+#include "sound/Channel.h"
+#include "sound/Sound.h"
+#include "sound/SoundMode.h"
+
+#include <SDL.h>
+#include <SDL_mixer.h>
+
+#include <algorithm>
+
+namespace {
+// Output format: CD rate, 16-bit stereo; 1024 frames (23 ms) per mix.
+const int OUTPUT_RATE = 44100;
+const int OUTPUT_CHANNELS = 2;
+const int MIX_FRAMES = 1024;
+const int MAX_CHANNELS = 4093;
+
+const unsigned int CREATE_MODES = SOUND_CREATESAMPLE | SOUND_LOOP_OFF | SOUND_LOOP_NORMAL;
+
+// The mixer is process-wide: at most one system may hold it.
+bool mixerTaken = false;
+
+bool openMixer()
+{
+    if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0)
+        return false;
+    if (Mix_OpenAudioDevice(OUTPUT_RATE, AUDIO_S16SYS, OUTPUT_CHANNELS, MIX_FRAMES, nullptr, 0) == 0)
+        return true;
+    SDL_QuitSubSystem(SDL_INIT_AUDIO);
+    return false;
+}
+
+bool openOutput()
+{
+    // The game reads no SDL events: SDL must not swallow Ctrl-C and SIGTERM.
+    SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
+    if (openMixer())
+        return true;
+    // A machine without a sound card (SDL picks ALSA, which then finds no
+    // device): the dummy driver takes the mix at the real rate, so the game
+    // runs on in silence.
+    SDL_SetHintWithPriority(SDL_HINT_AUDIODRIVER, "dummy", SDL_HINT_OVERRIDE);
+    const bool opened = openMixer();
+    SDL_ResetHint(SDL_HINT_AUDIODRIVER);
+    return opened;
+}
+}  // namespace
+
+SoundSystem::SoundSystem(unsigned int reportedVersion)
+    : reportedVersion(reportedVersion)
+{
+}
+
+SoundSystem::~SoundSystem() = default;
+
+SoundResult SoundSystem::create(SoundSystem** system, unsigned int reportedVersion)
+{
+    if (!system)
+        return SOUND_ERR_INVALID_PARAM;
+    *system = new SoundSystem(reportedVersion);
+    return SOUND_OK;
+}
+
+SoundResult SoundSystem::getVersion(unsigned int* version) const
+{
+    if (!version)
+        return SOUND_ERR_INVALID_PARAM;
+    *version = reportedVersion;
+    return SOUND_OK;
+}
+
+SoundResult SoundSystem::init(int maxChannels)
+{
+    if (maxChannels < 1 || maxChannels > MAX_CHANNELS)
+        return SOUND_ERR_INVALID_PARAM;
+    if (initialised || mixerTaken)
+        return SOUND_ERR_INITIALIZED;
+    if (!openOutput())
+        return SOUND_ERR_OUTPUT_INIT;
+    // Without the MP3 decoder MP3 files fail to load with a format error.
+    Mix_Init(MIX_INIT_MP3);
+    Mix_AllocateChannels(maxChannels);
+    for (int i = 0; i < maxChannels; ++i)
+        channels.emplace_back(new Channel(i));
+    initialised = true;
+    mixerTaken = true;
+    return SOUND_OK;
+}
+
+SoundResult SoundSystem::createSound(const char* fileName, unsigned int mode, Sound** sound)
+{
+    if (!sound)
+        return SOUND_ERR_INVALID_PARAM;
+    *sound = nullptr;
+    if (!fileName || (mode & ~CREATE_MODES) != 0
+        || ((mode & SOUND_LOOP_OFF) && (mode & SOUND_LOOP_NORMAL)))
+        return SOUND_ERR_INVALID_PARAM;
+    if (!initialised)
+        return SOUND_ERR_UNINITIALIZED;
+
+    SDL_RWops* file = SDL_RWFromFile(fileName, "rb");
+    if (!file)
+        return SOUND_ERR_FILE_NOTFOUND;
+    // Decodes and converts to the output format; closes the file either way.
+    Mix_Chunk* chunk = Mix_LoadWAV_RW(file, 1);
+    if (!chunk)
+        return SOUND_ERR_FORMAT;
+
+    *sound = new Sound(this, chunk, (mode & SOUND_LOOP_NORMAL) != 0);
+    sounds.push_back(*sound);
+    return SOUND_OK;
+}
+
+SoundResult SoundSystem::playSound(Sound* sound, Channel** channel)
+{
+    if (channel)
+        *channel = nullptr;
+    if (!sound)
+        return SOUND_ERR_INVALID_PARAM;
+    if (sound->system != this)
+        return SOUND_ERR_INVALID_HANDLE;
+    if (!initialised)
+        return SOUND_ERR_UNINITIALIZED;
+
+    const int index = Mix_PlayChannel(-1, sound->chunk, sound->looping ? -1 : 0);
+    if (index < 0)
+        return SOUND_ERR_CHANNEL_ALLOC;
+    channels[index]->sound = sound;
+    if (channel)
+        *channel = channels[index].get();
+    return SOUND_OK;
+}
+
+SoundResult SoundSystem::update()
+{
+    return initialised ? SOUND_OK : SOUND_ERR_UNINITIALIZED;
+}
+
+SoundResult SoundSystem::close()
+{
+    if (!initialised)
+        return SOUND_OK;
+    Mix_HaltChannel(-1);
+    while (!sounds.empty())
+        releaseSound(sounds.back());
+    channels.clear();
+    Mix_CloseAudio();
+    Mix_Quit();
+    SDL_QuitSubSystem(SDL_INIT_AUDIO);
+    initialised = false;
+    mixerTaken = false;
+    return SOUND_OK;
+}
+
+SoundResult SoundSystem::release()
+{
+    const SoundResult result = close();
+    delete this;
+    return result;
+}
+
+SoundResult SoundSystem::releaseSound(Sound* sound)
+{
+    stopPlayback(sound);
+    Mix_FreeChunk(sound->chunk);
+    sounds.erase(std::remove(sounds.begin(), sounds.end(), sound), sounds.end());
+    delete sound;
+    return SOUND_OK;
+}
+
+// Halts the channels still playing the sound, so its samples can be freed.
+void SoundSystem::stopPlayback(const Sound* sound)
+{
+    for (const std::unique_ptr<Channel>& channel : channels) {
+        if (channel->sound != sound)
+            continue;
+        Mix_HaltChannel(channel->index);
+        channel->sound = nullptr;
+    }
+}
