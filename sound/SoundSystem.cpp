@@ -102,8 +102,10 @@ SoundResult SoundSystem::createSound(const char* fileName, unsigned int mode, So
     SDL_RWops* file = SDL_RWFromFile(fileName, "rb");
     if (!file)
         return SOUND_ERR_FILE_NOTFOUND;
-    // Decodes and converts to the output format; closes the file either way.
-    Mix_Chunk* chunk = Mix_LoadWAV_RW(file, 1);
+    // Decodes and converts to the output format. The file is closed here:
+    // the mixer leaks it on some failures (an unknown file under 12 bytes).
+    Mix_Chunk* chunk = Mix_LoadWAV_RW(file, 0);
+    SDL_RWclose(file);
     if (!chunk)
         return SOUND_ERR_FORMAT;
 

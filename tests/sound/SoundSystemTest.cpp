@@ -112,6 +112,7 @@ TEST_F(SoundSystemTest, ReportsWhyAFileDoesNotLoad)
     writeSoundFile("truncated.wav", wavBytes.substr(0, 30));
     writeSoundFile("text.wav", "this is not a sound file\n");
     writeSoundFile("empty.mp3", "");
+    writeSoundFile("tiny.mp3", "not sound"); // under the 12 bytes a type check reads
     startSystem();
 
     const auto create = [this](const char* name, unsigned int mode) {
@@ -124,6 +125,7 @@ TEST_F(SoundSystemTest, ReportsWhyAFileDoesNotLoad)
     EXPECT_EQ(create("data/sound/truncated.wav", SOUND_CREATESAMPLE), SOUND_ERR_FORMAT);
     EXPECT_EQ(create("data/sound/text.wav", SOUND_CREATESAMPLE), SOUND_ERR_FORMAT);
     EXPECT_EQ(create("data/sound/empty.mp3", SOUND_CREATESAMPLE), SOUND_ERR_FORMAT);
+    EXPECT_EQ(create("data/sound/tiny.mp3", SOUND_CREATESAMPLE), SOUND_ERR_FORMAT);
     EXPECT_EQ(create(nullptr, SOUND_CREATESAMPLE), SOUND_ERR_INVALID_PARAM);
     EXPECT_EQ(create("data/sound/tone.wav", SOUND_LOOP_OFF | SOUND_LOOP_NORMAL),
               SOUND_ERR_INVALID_PARAM);
