@@ -24,6 +24,7 @@ public:
     // an older one to see how callers react).
     static SoundResult create(SoundSystem** system, unsigned int reportedVersion = VERSION);
 
+    // The reported version, e.g. 0x00040619 for 4.06.19.
     SoundResult getVersion(unsigned int* version) const;
     // Opens the audio output with maxChannels mixer channels. Without a usable
     // device it falls back to a silent output that still consumes the mix.
