@@ -4,6 +4,7 @@
 #include "math/Matrix4.h"
 #include "math/Vector3.h"
 
+#include <cassert>
 #include <memory>
 
 class SpriteBatch;
@@ -49,7 +50,11 @@ public:
     int capacity() const { return poolCapacity; }
     float clock() const { return time; }
     float gravity() const { return gravityY; }
-    const Particle& particle(int index) const { return pool[index]; }
+    const Particle& particle(int index) const
+    {
+        assert(index >= 0 && index < live);
+        return pool[index];
+    }
 
 private:
     // Moves particle i by dt; true when it dies in this update.

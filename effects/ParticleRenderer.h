@@ -19,8 +19,9 @@ public:
     // Loads the atlas through TextureManager (mipmapped, compressed, repeating) and
     // creates the arrays and buffer objects for maximumSprites sprites.
     void load(const char* textureFile, int maximumSprites);
-    // Draws the sprites collected last. Leaves blending and lighting off and on,
-    // depth writes on, no texture, buffer or client array bound or enabled.
+    // Draws the sprites collected last. Afterwards blending is off, depth writes and
+    // lighting are on, and no texture, buffer or client array is bound or enabled;
+    // the blend function stays additive.
     void render();
     // Frees both arrays and deletes both buffer objects; the atlas stays with TextureManager.
     void release();
