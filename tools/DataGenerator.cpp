@@ -1,0 +1,121 @@
+#include "tools/DataGenerator.h"
+
+#include "tools/DdsWriter.h"
+#include "tools/NormalMapBuilder.h"
+#include "tools/ParticleAtlasGenerator.h"
+#include "tools/SkyBoxGenerator.h"
+#include "tools/TargaWriter.h"
+#include "tools/TextureCatalogue.h"
+
+#include <atomic>
+#include <cstdio>
+#include <filesystem>
+#include <mutex>
+#include <thread>
+
+namespace fs = std::filesystem;
+
+DataGenerator::DataGenerator(std::string dataDirectory, std::string nameFilter)
+    : directory(std::move(dataDirectory)), filter(std::move(nameFilter))
+{
+    addTextureJobs();
+    addSkyBoxJobs();
+    add("particle atlas", [this](std::vector<std::string>& written) {
+        written.push_back(path("Textures/particle.tga"));
+        return TargaWriter::write(ParticleAtlasGenerator::atlas(401u), path("Textures/particle.tga"), 4);
+    });
+}
+
+void DataGenerator::add(const std::string& name, std::function<bool(std::vector<std::string>&)> work)
+{
+    if (filter.empty() || name.find(filter) != std::string::npos) {
+        jobs.push_back({name, std::move(work)});
+    }
+}
+
+std::string DataGenerator::path(const std::string& relative) const
+{
+    return (fs::path(directory) / relative).string();
+}
+
+void DataGenerator::addTextureJobs()
+{
+    for (const TextureCatalogue::Entry& entry : TextureCatalogue::entries()) {
+        add(entry.name, [this, &entry](std::vector<std::string>& written) {
+            const Image image = entry.recipe(entry.size, entry.seed);
+            const std::string base = path("Textures/" + entry.name);
+            bool ok;
+            if (entry.format == TextureCatalogue::Format::DDS) {
+                ok = DdsWriter::write(image, base + ".dds", false);
+                written.push_back(base + ".dds");
+            } else {
+                ok = TargaWriter::write(image, base + ".tga", 3);
+                written.push_back(base + ".tga");
+            }
+            if (entry.bumpiness > 0.0f) {
+                ok = TargaWriter::write(NormalMapBuilder::build(image, entry.bumpiness), base + "_normal.tga", 4) && ok;
+                written.push_back(base + "_normal.tga");
+            }
+            return ok;
+        });
+    }
+}
+
+void DataGenerator::addSkyBoxJobs()
+{
+    using World = SkyBoxGenerator::World;
+    for (const World world : {World::JUNGLE, World::VOLCANO, World::LAGOON}) {
+        for (int face = 0; face < SkyBoxGenerator::FACE_COUNT; ++face) {
+            const std::string file = std::string("skybox/") + SkyBoxGenerator::worldName(world) + "/" +
+                                     SkyBoxGenerator::faceName(face) + ".tga";
+            add(file, [this, world, face, file](std::vector<std::string>& written) {
+                written.push_back(path(file));
+                return TargaWriter::write(SkyBoxGenerator::face(world, face, SKY_SIZE), path(file), 3, true);
+            });
+        }
+    }
+}
+
+bool DataGenerator::run(int threads)
+{
+    for (const char* folder : {"Textures", "skybox/jungle", "skybox/volcano", "skybox/lagoon", "meshes", "sound"}) {
+        std::error_code error;
+        fs::create_directories(path(folder), error);
+        if (error) {
+            std::printf("Cannot create %s: %s\n", path(folder).c_str(), error.message().c_str());
+            return false;
+        }
+    }
+
+    std::atomic<std::size_t> next{0};
+    std::atomic<bool> allOk{true};
+    std::mutex resultMutex;
+    std::vector<std::string> files;
+    auto worker = [&] {
+        for (std::size_t i = next++; i < jobs.size(); i = next++) {
+            std::vector<std::string> written;
+            if (!jobs[i].work(written)) {
+                allOk = false;
+            }
+            const std::lock_guard<std::mutex> lock(resultMutex);
+            files.insert(files.end(), written.begin(), written.end());
+        }
+    };
+    std::vector<std::thread> pool;
+    for (int t = 1; t < threads; ++t) {
+        pool.emplace_back(worker);
+    }
+    worker();
+    for (std::thread& thread : pool) {
+        thread.join();
+    }
+
+    fileCount = static_cast<int>(files.size());
+    byteCount = 0;
+    for (const std::string& file : files) {
+        std::error_code error;
+        const std::uintmax_t size = fs::file_size(file, error);
+        byteCount += error ? 0 : size;
+    }
+    return allOk;
+}
