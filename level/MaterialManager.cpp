@@ -1,0 +1,217 @@
+#include "level/MaterialManager.h"
+
+#include "effects/EffectParameter.h"
+#include "effects/ShaderManager.h"
+#include "level/TextureManager.h"
+#include "level/XmlReader.h"
+
+#include <GL/glew.h>
+
+#include <cctype>
+#include <climits>
+#include <cstdlib>
+#include <fstream>
+
+namespace {
+
+// A decimal as the data files write it: leading blanks, optional sign, digits with
+// an optional point, an optional exponent; reading stops at the first character
+// that does not fit, and nothing readable gives 0.
+float readDecimal(const std::string& text)
+{
+    std::size_t i = 0;
+    const auto digitAt = [&text](std::size_t at) {
+        return at < text.size() && std::isdigit(static_cast<unsigned char>(text[at]));
+    };
+    while (i < text.size() && std::isspace(static_cast<unsigned char>(text[i])))
+        ++i;
+    const std::size_t start = i;
+    if (i < text.size() && (text[i] == '+' || text[i] == '-'))
+        ++i;
+    bool digits = false;
+    for (; digitAt(i); ++i)
+        digits = true;
+    if (i < text.size() && text[i] == '.') {
+        ++i;
+        for (; digitAt(i); ++i)
+            digits = true;
+    }
+    if (!digits)
+        return 0.0f;
+    if (i < text.size() && (text[i] == 'e' || text[i] == 'E')) {
+        std::size_t e = i + 1;
+        if (e < text.size() && (text[e] == '+' || text[e] == '-'))
+            ++e;
+        if (digitAt(e)) {
+            while (digitAt(e))
+                ++e;
+            i = e;
+        }
+    }
+    // strtod on the matched part alone: no hexadecimal, "inf" or "nan" slips through.
+    return static_cast<float>(std::strtod(text.substr(start, i - start).c_str(), nullptr));
+}
+
+// The colour component a leaf of a colour wrapper names, or -1.
+int componentIndex(const std::string& name)
+{
+    if (name == "red")
+        return 0;
+    if (name == "green")
+        return 1;
+    if (name == "blue")
+        return 2;
+    if (name == "alpha")
+        return 3;
+    return -1;
+}
+
+unsigned int loadTexture(const std::string& fileName)
+{
+    return TextureManager::instance()->loadTexture(fileName.c_str(), true, true, false);
+}
+
+}  // namespace
+
+void MaterialManager::loadMaterials(const char* fileName)
+{
+    std::string text;
+    std::ifstream file(fileName ? fileName : "");
+    for (std::string line; std::getline(file, line);)
+        text += line + '\n';
+    if (!text.empty())
+        text.pop_back();
+
+    readState = READ_NONE;
+    readMaterials.clear();
+    if (text.size() <= static_cast<std::size_t>(INT_MAX)) {
+        XmlReader reader(this);
+        reader.parse(text.c_str(), static_cast<int>(text.size()));
+    }
+    // The last material has no following "material" start to commit it; a file
+    // without any material leaves nothing to commit.
+    if (readState != READ_NONE)
+        readMaterials.push_back(current);
+    while (!readMaterials.empty()) {
+        addMaterial(readMaterials.front());
+        readMaterials.pop_front();
+    }
+}
+
+int MaterialManager::addMaterial(const Material& material)
+{
+    const int id = static_cast<int>(materials.size()) + 1;
+    materials[id] = material;
+    return id;
+}
+
+void MaterialManager::applyMaterial(const int& id)
+{
+    if (id == 0)
+        return;
+    const auto found = materials.find(id);
+    if (found != materials.end())
+        apply(found->second, found->second.diffuse);
+}
+
+void MaterialManager::applyMaterial(const int& id, const float& alpha)
+{
+    if (id == 0)
+        return;
+    const auto found = materials.find(id);
+    if (found == materials.end())
+        return;
+    const float* stored = found->second.diffuse;
+    const float diffuse[4] = {stored[0], stored[1], stored[2], alpha};
+    apply(found->second, diffuse);
+}
+
+Material MaterialManager::getMaterial(const int& id) const
+{
+    const auto found = materials.find(id);
+    return found != materials.end() ? found->second : Material();
+}
+
+void MaterialManager::startElement(const std::string& name, const std::string&)
+{
+    if (name == "material") {
+        if (readState != READ_NONE)
+            readMaterials.push_back(current);
+        readState = READ_MATERIAL;
+        // useLight stays: a material without "lighting" is lit like the one before it.
+        const bool useLight = current.useLight;
+        current = Material();
+        current.useLight = useLight;
+    } else if (name == "lighting") {
+        readState = READ_LIGHTING;
+    } else if (name == "ambiente") {
+        readState = READ_AMBIENT;
+    } else if (name == "diffuse") {
+        readState = READ_DIFFUSE;
+    } else if (name == "specular") {
+        readState = READ_SPECULAR;
+    } else if (name == "shininess") {
+        readState = READ_SHININESS;
+    } else if (name == "texture") {
+        readState = READ_TEXTURE;
+    } else if (name == "normalMap") {
+        readState = READ_NORMALMAP;
+    }
+}
+
+void MaterialManager::leafElement(const std::string& name, const std::string& text, const std::string&)
+{
+    switch (readState) {
+    case READ_LIGHTING:
+        if (name == "useLight" && (text == "true" || text == "false"))
+            current.useLight = text == "true";
+        break;
+    case READ_AMBIENT:
+    case READ_DIFFUSE:
+    case READ_SPECULAR: {
+        const int index = componentIndex(name);
+        float* colour = readState == READ_AMBIENT   ? current.ambient
+                        : readState == READ_DIFFUSE ? current.diffuse
+                                                    : current.specular;
+        if (index >= 0)
+            colour[index] = readDecimal(text);
+        break;
+    }
+    case READ_SHININESS:
+        if (name == "shininessValue")
+            current.shininess = readDecimal(text);
+        break;
+    case READ_TEXTURE:
+        if (name == "textureFileName" && !text.empty())
+            current.texture = loadTexture(text);
+        break;
+    case READ_NORMALMAP:
+        if (name == "normalMapFileName") {
+            if (!text.empty())
+                current.normalMap = loadTexture(text);
+            current.hasNormalMap = true;
+        }
+        break;
+    case READ_NONE:
+    case READ_MATERIAL:
+        break;
+    }
+}
+
+void MaterialManager::apply(const Material& material, const float* diffuse) const
+{
+    ShaderManager* const shaders = ShaderManager::instance();
+    if (material.useLight) {
+        glEnable(GL_LIGHTING);
+        shaders->setVector3(EFFECTPARAMETER_KA, material.ambient);
+        shaders->setVector4(EFFECTPARAMETER_KD, diffuse);
+        shaders->setVector3(EFFECTPARAMETER_KS, material.specular);
+        shaders->setFloat(EFFECTPARAMETER_SHININESS, material.shininess);
+    } else {
+        glDisable(GL_LIGHTING);
+    }
+    if (material.texture)
+        shaders->setTexture(EFFECTPARAMETER_TEXTUREMAP, material.texture);
+    if (material.normalMap)
+        shaders->setTexture(EFFECTPARAMETER_NORMALMAP, material.normalMap);
+}
