@@ -21,7 +21,6 @@ public:
     void setValues(const float* values);
     void setTexture(unsigned int texture) { textureName = texture; }
     const float* values() const { return value; }
-    unsigned int texture() const { return textureName; }
 
     // Sends the value to the uniform at location of the program in use; a sampler
     // gets its unit there and its texture is bound to that unit.
