@@ -184,7 +184,12 @@ void FxContext::setPassState(FxPass* pass)
         setError(FX_INVALID_PASS_HANDLE_ERROR, "invalid pass handle");
         return;
     }
-    if (!vertexProfile || !fragmentProfile || !pass->link(owner->parameters())) {
+    if (!vertexProfile || !fragmentProfile) {
+        listing = "pass " + pass->name() + ": the GLSL vertex and fragment profiles are not both selected";
+        setError(FX_COMPILER_ERROR, "pass " + pass->name() + " cannot be compiled");
+        return;
+    }
+    if (!pass->link(owner->parameters())) {
         listing = pass->listing();
         setError(FX_COMPILER_ERROR, "pass " + pass->name() + " does not compile or link");
         return;

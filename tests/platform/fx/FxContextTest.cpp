@@ -296,3 +296,16 @@ TEST_F(FxContextTest, DestroyingTheEffectOfTheCurrentPassResetsIt)
     context.destroyEffect(effect);
     EXPECT_EQ(error(), FX_INVALID_EFFECT_HANDLE_ERROR) << "a destroyed effect is a stale handle";
 }
+
+TEST_F(FxContextTest, SettingAPassThatDoesNotCompileIsACompilerErrorAndChangesNothing)
+{
+    FxEffect* effect = load();
+    FxPass* broken = context.namedPass(context.firstTechnique(effect), "a");
+    glEnable(GL_DEPTH_TEST);
+    context.setPassState(broken);
+    EXPECT_EQ(error(), FX_COMPILER_ERROR);
+    EXPECT_EQ(lastText, "pass a does not compile or link");
+    EXPECT_NE(std::string(context.lastListing()).find("undeclaredThing"), std::string::npos) << context.lastListing();
+    EXPECT_EQ(context.currentPass(), nullptr);
+    EXPECT_EQ(integer(GL_CURRENT_PROGRAM), 0);
+}
