@@ -11,6 +11,7 @@
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
+#include <iterator>
 #include <string>
 
 namespace {
@@ -242,4 +243,41 @@ TEST(MaterialManager, ApplyFeedsLightingColoursAndTexturesToTheEffect)
     readUniform("Kd", values);
     EXPECT_FLOAT_EQ(values[3], 0.75f);
     ShaderManager::instance()->resetPass();
+}
+
+// The game's start-up: effect, then materials, then every material applied once in
+// each scene pass, all without a line on standard output. The materials file and
+// its textures come from the data generator (scripts/setup.sh).
+TEST(MaterialManager, GameMaterialsLoadAndApplyWithoutAnErrorLine)
+{
+    const fs::path source = PITCHROLL_SOURCE_DIR;
+    if (!fs::exists(source / "data/util/materials.xml"))
+        GTEST_SKIP() << "data/util/materials.xml not generated yet";
+    std::ifstream file(source / "data/util/materials.xml");
+    const std::string text((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
+    int count = 0;
+    for (std::size_t at = text.find("<material>"); at != std::string::npos; at = text.find("<material>", at + 1))
+        ++count;
+    MaterialManager* manager = freshManager();
+    const fs::path previous = fs::current_path();
+    fs::current_path(source);
+    delete ShaderManager::instance();
+    testing::internal::CaptureStdout();
+    ShaderManager::instance()->init();
+    manager->loadMaterials("data/util/materials.xml");
+    for (const char* pass : {"shadowMapping", "parallaxShadowMapping"}) {
+        ShaderManager::instance()->setPass(pass);
+        for (int id = 1; id <= count; ++id)
+            manager->applyMaterial(id);
+        ShaderManager::instance()->resetPass();
+    }
+    std::fflush(stdout);
+    const std::string output = testing::internal::GetCapturedStdout();
+    fs::current_path(previous);
+    EXPECT_EQ(output, "Use technique pcfSteepParallax.\n");
+    ASSERT_GT(count, 0);
+    int textured = 0;
+    for (int id = 1; id <= count; ++id)
+        textured += manager->getMaterial(id).texture != 0 ? 1 : 0;
+    EXPECT_GT(textured, 0) << "the textures named by the file load";
 }
