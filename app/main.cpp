@@ -1,0 +1,109 @@
+#include "app/Config.h"
+#include "game/Game.h"
+#include "game/InputManager.h"
+
+#include <GL/glew.h>
+#include <GL/freeglut.h>
+
+#include <cstdio>
+#include <cstdlib>
+
+namespace {
+
+bool gameModeActive = false;
+
+void display() { Game::instance()->display(); }
+void reshape(int w, int h) { Game::instance()->reshape(w, h); }
+void idle() { Game::instance()->update(); }
+void keyboard(unsigned char key, int x, int y) { InputManager::instance()->keyDown(key, x, y); }
+void keyboardUp(unsigned char key, int x, int y) { InputManager::instance()->keyUp(key, x, y); }
+void special(int key, int x, int y) { InputManager::instance()->specialDown(key, x, y); }
+void specialUp(int key, int x, int y) { InputManager::instance()->specialUp(key, x, y); }
+void mouse(int button, int state, int x, int y)
+{
+    InputManager::instance()->mouseButton(button, state, x, y);
+}
+
+void desktopSize(int& width, int& height)
+{
+    width = glutGet(GLUT_SCREEN_WIDTH);
+    height = glutGet(GLUT_SCREEN_HEIGHT);
+}
+
+// Leaves game mode on exit. freeglut ends the process with an error of its own
+// when called after it has shut down (the window was closed), so ask first.
+void leaveGameMode()
+{
+    if (Config::instance()->fullScreen && gameModeActive && glutGet(GLUT_INIT_STATE))
+        glutLeaveGameMode();
+}
+
+void openWindow(const Config& config)
+{
+    glutInitWindowSize(config.screenWidth, config.screenHeight);
+    glutCreateWindow(config.windowName.c_str());
+    glutPositionWindow(50, 50);
+}
+
+// Game mode needs a display that can change its mode; where it cannot (a virtual
+// server, some drivers) freeglut returns without a window, and a window of the
+// requested size takes its place.
+void enterGameMode(const Config& config)
+{
+    char mode[64];
+    std::snprintf(mode, sizeof(mode), "%dx%d:%d@%d", config.screenWidth, config.screenHeight,
+                  config.bitsPerPixel, config.refreshRate);
+    glutGameModeString(mode);
+    if (glutEnterGameMode() != 0 && glutGameModeGet(GLUT_GAME_MODE_ACTIVE)) {
+        gameModeActive = true;
+        return;
+    }
+    std::printf("Full-screen mode %s is not available; using a window instead\n", mode);
+    openWindow(config);
+}
+
+bool extensionsSupported()
+{
+    return glBindBufferARB && glDeleteBuffersARB && glGenBuffersARB && glIsBufferARB &&
+           glBufferDataARB && glBufferSubDataARB && glGetBufferSubDataARB && glMapBufferARB &&
+           glUnmapBufferARB && glGetBufferParameterivARB && glGetBufferPointervARB &&
+           glBindFramebufferEXT && glGenFramebuffersEXT && glFramebufferTexture2DEXT &&
+           glCheckFramebufferStatusEXT;
+}
+
+}  // namespace
+
+int main(int argc, char** argv)
+{
+    // Diagnostic lines reach a pipe at once, not when a buffer fills.
+    std::setvbuf(stdout, nullptr, _IOLBF, 0);
+    glutInit(&argc, argv);
+    Config* config = Config::instance();
+    config->desktopSize = desktopSize;
+    config->load("config.txt");
+    glutInitDisplayMode(GLUT_RGBA | GLUT_DOUBLE | GLUT_ALPHA | GLUT_DEPTH);
+
+    if (config->fullScreen)
+        enterGameMode(*config);
+    else
+        openWindow(*config);
+
+    glutDisplayFunc(display);
+    glutReshapeFunc(reshape);
+    glutIdleFunc(idle);
+    glutKeyboardFunc(keyboard);
+    glutKeyboardUpFunc(keyboardUp);
+    glutSpecialFunc(special);
+    glutSpecialUpFunc(specialUp);
+    glutMouseFunc(mouse);
+    glutSetCursor(GLUT_CURSOR_NONE);
+    std::atexit(leaveGameMode);
+
+    glewInit();
+    if (!extensionsSupported())
+        std::printf("Not all extensions are supported!\n");
+
+    Game::instance()->init();
+    glutMainLoop();
+    return 0;
+}

@@ -1,0 +1,71 @@
+#pragma once
+
+#include "app/Singleton.h"
+
+#include <cstdint>
+#include <memory>
+
+class PerformanceCounter;
+
+// The state of play and one step of it per idle call; the frame is drawn by
+// display(). Game state is a set of flags, not an enumeration.
+class Game : public Singleton<Game> {
+    friend class Singleton<Game>;
+
+public:
+    ~Game() override;
+
+    void init();
+    void update();
+    void display();
+    void reshape(int w, int h);
+    void handleKeys();
+
+    // Replaces the high-resolution clock (tests drive the frame timing). Takes ownership.
+    void setPerformanceCounter(std::unique_ptr<PerformanceCounter> counter);
+
+    double getFrameTime() const { return frameTime; }
+    double getElapsedTime() const { return elapsedTime; }
+    float getWorkTime() const { return workTime; }
+    float getFpsTime() const { return fpsTime; }
+
+private:
+    Game();
+    void drawText();
+
+    std::unique_ptr<PerformanceCounter> performanceCounter;
+
+    std::int64_t lastCounter = 0;
+    std::int64_t counterFrequency = 1;
+    double minFrameTime = 0.025;  // seconds: at most 40 frames per second
+    double frameTime = 0.0;       // seconds of the current frame, after the cap
+    double elapsedTime = 0.0;     // seconds since the level was loaded
+    unsigned int projectionList = 0;
+    float fpsTime = 0.0f;         // seconds since the frame counter was updated
+    int frameCount = 1;
+    float workTime = 0.0f;        // uncapped seconds since the frame counter was updated
+    char fpsText[32] = "FPS:";
+
+    bool wireframe = false;
+    bool showFrameCounter = false;
+    bool useDisplayLists = true;
+    bool frustumCulling = true;
+    bool noAlphaBlending = false;
+    int filterIndex = 2;
+    int mipmapIndex = 2;
+
+    bool paused = false;
+    bool ballLost = false;
+    bool levelFinished = false;
+    bool ballOutside = false;
+    bool airborne = false;
+
+    int renderPass = 0;
+    bool showHelp = false;
+    float messageTimer = 0.0f;  // seconds the settings message has shown; it shows below 2
+    char messageText[128] = "";
+    int levelIndex = 0;
+    int windowWidth = 640;
+    int windowHeight = 480;
+    float fireworksTimer = 0.0f;
+};

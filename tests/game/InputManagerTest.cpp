@@ -1,0 +1,158 @@
+#include "game/InputManager.h"
+
+#include "platform/CursorDevice.h"
+
+#include <GL/freeglut_std.h>
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <utility>
+#include <vector>
+
+namespace {
+
+// A cursor the test moves by hand; records every warp.
+class FakeCursor : public CursorDevice {
+public:
+    int x = 0, y = 0;
+    bool readable = true;
+    std::vector<std::pair<int, int>>* warps = nullptr;
+
+    bool position(int& outX, int& outY) override
+    {
+        if (!readable)
+            return false;
+        outX = x;
+        outY = y;
+        return true;
+    }
+    void warp(int newX, int newY) override
+    {
+        x = newX;
+        y = newY;
+        warps->emplace_back(newX, newY);
+    }
+    int screenWidth() override { return 1280; }
+    int screenHeight() override { return 1024; }
+};
+
+class InputManagerTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        delete InputManager::instance();
+        input = InputManager::instance();
+        auto fake = std::make_unique<FakeCursor>();
+        fake->warps = &warps;
+        cursor = fake.get();
+        input->setCursorDevice(std::move(fake));
+    }
+
+    InputManager* input = nullptr;
+    FakeCursor* cursor = nullptr;
+    std::vector<std::pair<int, int>> warps;
+    const int x = 0, y = 0;
+};
+
+}  // namespace
+
+TEST_F(InputManagerTest, KeysAreHeldUntilReleased)
+{
+    input->keyDown('a', x, y);
+    EXPECT_TRUE(input->isKeyDown('a'));
+    EXPECT_TRUE(input->isKeyDown('a'));
+    EXPECT_FALSE(input->isKeyDown('A'));
+    input->keyUp('a', x, y);
+    EXPECT_FALSE(input->isKeyDown('a'));
+}
+
+TEST_F(InputManagerTest, PressIsReportedOnce)
+{
+    input->keyDown(13, x, y);
+    EXPECT_TRUE(input->wasKeyPressed(13));
+    EXPECT_FALSE(input->wasKeyPressed(13));
+    EXPECT_FALSE(input->isKeyDown(13));
+    // Pressed and released between two polls: missed by both queries.
+    input->keyDown('r', x, y);
+    input->keyUp('r', x, y);
+    EXPECT_FALSE(input->wasKeyPressed('r'));
+}
+
+TEST_F(InputManagerTest, SpecialKeysSitAboveTheCharacterKeys)
+{
+    input->specialDown(GLUT_KEY_F1, x, y);
+    EXPECT_TRUE(input->isKeyDown(InputManager::SPECIAL_KEY_BASE + GLUT_KEY_F1));
+    EXPECT_FALSE(input->isKeyDown(GLUT_KEY_F1));
+    input->specialDown(GLUT_KEY_END, x, y);
+    EXPECT_TRUE(input->wasKeyPressed(363));
+    input->specialUp(GLUT_KEY_F1, x, y);
+    EXPECT_FALSE(input->isKeyDown(257));
+}
+
+TEST_F(InputManagerTest, OutOfRangeKeysAndButtonsReadAsUp)
+{
+    EXPECT_FALSE(input->isKeyDown(-1));
+    EXPECT_FALSE(input->isKeyDown(512));
+    EXPECT_FALSE(input->wasKeyPressed(100000));
+    input->specialDown(4000, x, y);  // beyond the table: ignored, not written
+    input->mouseButton(3, GLUT_DOWN, x, y);
+    input->mouseButton(-1, GLUT_DOWN, x, y);
+    EXPECT_FALSE(input->isMouseButtonDown(3));
+    EXPECT_FALSE(input->isMouseButtonDown(-1));
+}
+
+TEST_F(InputManagerTest, MouseButtonsFollowDownAndUp)
+{
+    input->mouseButton(GLUT_RIGHT_BUTTON, GLUT_DOWN, x, y);
+    EXPECT_TRUE(input->isMouseButtonDown(2));
+    input->mouseButton(GLUT_RIGHT_BUTTON, GLUT_UP, x, y);
+    EXPECT_FALSE(input->isMouseButtonDown(2));
+}
+
+TEST_F(InputManagerTest, FirstDeltaIsMeasuredFromTheOrigin)
+{
+    cursor->x = 300;
+    cursor->y = 200;
+    MouseDelta delta;
+    input->getMouseDelta(delta);
+    EXPECT_EQ(delta.x, 300);
+    EXPECT_EQ(delta.y, 200);
+    cursor->x = 290;
+    cursor->y = 215;
+    input->getMouseDelta(delta);
+    EXPECT_EQ(delta.x, -10);
+    EXPECT_EQ(delta.y, 15);
+    EXPECT_TRUE(warps.empty());
+}
+
+TEST_F(InputManagerTest, CursorAtAnEdgeJumpsToTheOppositeSide)
+{
+    MouseDelta delta;
+    cursor->x = 5;
+    cursor->y = 500;
+    input->getMouseDelta(delta);
+    cursor->x = 0;
+    input->getMouseDelta(delta);
+    EXPECT_EQ(delta.x, -5);  // measured before the jump
+    ASSERT_EQ(warps.size(), 1u);
+    EXPECT_EQ(warps[0], std::make_pair(1278, 500));
+    cursor->x = 1270;
+    input->getMouseDelta(delta);
+    EXPECT_EQ(delta.x, -8);  // from the new position, the jump costs nothing
+
+    cursor->y = 1023;
+    input->getMouseDelta(delta);
+    EXPECT_EQ(warps.back(), std::make_pair(1270, 1));
+    cursor->y = 0;
+    input->getMouseDelta(delta);
+    EXPECT_EQ(warps.back(), std::make_pair(1270, 1022));
+}
+
+TEST_F(InputManagerTest, UnreadableCursorGivesNoMovement)
+{
+    cursor->readable = false;
+    MouseDelta delta{7, 7};
+    input->getMouseDelta(delta);
+    EXPECT_EQ(delta.x, 0);
+    EXPECT_EQ(delta.y, 0);
+}

@@ -1,0 +1,259 @@
+"""Drives the real pitchroll binary under a private Xvfb server.
+
+A GameSession starts Xvfb on a free display, runs the game in a temporary
+working directory with its own config.txt (and the game data, when asked),
+sends keys and mouse motion with xdotool, reads the game's standard output and
+takes screenshots. Everything it starts is stopped again, also when a test
+fails.
+"""
+
+import os
+import re
+import shutil
+import signal
+import subprocess
+import tempfile
+import time
+
+from PIL import Image
+
+SOURCE_DIR = os.environ.get(
+    "PITCHROLL_SOURCE_DIR",
+    os.path.abspath(os.path.join(os.path.dirname(__file__), "..", "..")))
+BINARY = os.environ.get("PITCHROLL_BINARY", os.path.join(SOURCE_DIR, "build", "pitchroll"))
+SCREEN = (1280, 1024)
+
+
+class Xvfb:
+    """A private X server on the first free display number."""
+
+    def __init__(self, width=SCREEN[0], height=SCREEN[1]):
+        read_fd, write_fd = os.pipe()
+        self.process = subprocess.Popen(
+            ["Xvfb", "-displayfd", str(write_fd), "-screen", "0", "%dx%dx24" % (width, height),
+             "-nolisten", "tcp", "-noreset"],
+            pass_fds=(write_fd,), stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        os.close(write_fd)
+        number = b""
+        deadline = time.time() + 10
+        with os.fdopen(read_fd, "rb") as pipe:
+            while not number.endswith(b"\n") and time.time() < deadline:
+                chunk = pipe.read(1)
+                if not chunk:
+                    break
+                number += chunk
+        if not number.strip():
+            self.stop()
+            raise RuntimeError("Xvfb did not start")
+        self.display = ":" + number.decode().strip()
+
+    def env(self):
+        env = dict(os.environ)
+        env["DISPLAY"] = self.display
+        return env
+
+    def stop(self):
+        if self.process.poll() is None:
+            self.process.terminate()
+            try:
+                self.process.wait(5)
+            except subprocess.TimeoutExpired:
+                self.process.kill()
+                self.process.wait()
+
+
+class GameSession:
+    """One run of the game. Use as a context manager."""
+
+    def __init__(self, config="", with_data=False, data_files=None, extra_env=None):
+        self.config = config
+        self.with_data = with_data
+        self.data_files = data_files or {}
+        self.extra_env = extra_env or {}
+        self.workdir = None
+        self.xvfb = None
+        self.process = None
+        self.window = None
+        self._stdout_path = None
+
+    # -- life cycle ----------------------------------------------------------
+
+    def __enter__(self):
+        try:
+            self.start()
+        except BaseException:
+            self.close()
+            raise
+        return self
+
+    def __exit__(self, *exc):
+        self.close()
+        return False
+
+    def start(self):
+        self.workdir = tempfile.mkdtemp(prefix="pitchroll-")
+        if self.config is not None:
+            with open(os.path.join(self.workdir, "config.txt"), "w") as f:
+                f.write(self.config)
+        if self.with_data:
+            self._link_game_data()
+        for relative, content in self.data_files.items():
+            path = os.path.join(self.workdir, relative)
+            os.makedirs(os.path.dirname(path), exist_ok=True)
+            mode = "wb" if isinstance(content, bytes) else "w"
+            with open(path, mode) as f:
+                f.write(content)
+        self.xvfb = Xvfb()
+        env = self.xvfb.env()
+        env.update(self.extra_env)
+        self._stdout_path = os.path.join(self.workdir, "stdout.txt")
+        with open(self._stdout_path, "wb") as out:
+            self.process = subprocess.Popen([BINARY], cwd=self.workdir, env=env, stdout=out,
+                                            stderr=subprocess.STDOUT, start_new_session=True)
+        self.window = self._wait_for_window()
+
+    def _link_game_data(self):
+        """Makes data/ of the working directory a copy of the game's data, by
+        linking each file, so tests may add files without touching the real data."""
+        source = os.path.join(SOURCE_DIR, "data")
+        for root, _dirs, files in os.walk(source):
+            relative = os.path.relpath(root, source)
+            target_dir = os.path.join(self.workdir, "data", relative)
+            os.makedirs(target_dir, exist_ok=True)
+            for name in files:
+                os.symlink(os.path.join(root, name), os.path.join(target_dir, name))
+
+    def close(self):
+        if self.process and self.process.poll() is None:
+            try:
+                os.killpg(self.process.pid, signal.SIGKILL)
+            except ProcessLookupError:
+                pass
+            self.process.wait()
+        if self.xvfb:
+            self.xvfb.stop()
+        if self.workdir and os.environ.get("PITCHROLL_KEEP_RUNS") is None:
+            shutil.rmtree(self.workdir, ignore_errors=True)
+
+    def wait_exit(self, timeout=10):
+        """The game's exit status, or None when it is still running after timeout."""
+        try:
+            return self.process.wait(timeout)
+        except subprocess.TimeoutExpired:
+            return None
+
+    def running(self):
+        return self.process.poll() is None
+
+    # -- X helpers -----------------------------------------------------------
+
+    def xdotool(self, *args, check=True):
+        result = subprocess.run(["xdotool"] + [str(a) for a in args], env=self.xvfb.env(),
+                                capture_output=True, text=True, timeout=30)
+        if check and result.returncode != 0:
+            raise RuntimeError("xdotool %s failed: %s" % (args, result.stderr))
+        return result.stdout
+
+    def _wait_for_window(self, timeout=20):
+        deadline = time.time() + timeout
+        while time.time() < deadline:
+            if self.process.poll() is not None:
+                raise RuntimeError("the game exited early with status %d:\n%s"
+                                   % (self.process.returncode, self.stdout()))
+            # freeglut sets no pid or class on its window, but the private
+            # server shows nothing else: take the visible top-level window.
+            found = [w for w in self.xdotool("search", "--onlyvisible", "--maxdepth", "1",
+                                             "--name", "", check=False).split()
+                     if w != self._root_window()]
+            if found:
+                return found[0]
+            time.sleep(0.1)
+        raise RuntimeError("no game window appeared:\n" + self.stdout())
+
+    def _root_window(self):
+        out = subprocess.run(["xwininfo", "-root"], env=self.xvfb.env(), capture_output=True,
+                             text=True, timeout=30).stdout
+        return str(int(re.search(r"Window id: (0x[0-9a-f]+)", out).group(1), 16))
+
+    def window_geometry(self):
+        """(x, y, width, height) of the game window on the screen."""
+        out = self.xdotool("getwindowgeometry", "--shell", self.window)
+        values = dict(line.split("=", 1) for line in out.split())
+        return (int(values["X"]), int(values["Y"]), int(values["WIDTH"]), int(values["HEIGHT"]))
+
+    def window_name(self):
+        return self.xdotool("getwindowname", self.window).rstrip("\n")
+
+    def focus(self):
+        # Without a window manager focus does not follow clicks; set it directly.
+        self.xdotool("windowfocus", "--sync", self.window)
+
+    def key(self, name, hold=0.15):
+        """Presses and releases one key, held long enough for a frame to see it."""
+        self.focus()
+        self.xdotool("keydown", name)
+        time.sleep(hold)
+        self.xdotool("keyup", name)
+        time.sleep(0.1)
+
+    def key_down(self, name):
+        self.focus()
+        self.xdotool("keydown", name)
+
+    def key_up(self, name):
+        self.xdotool("keyup", name)
+
+    def mouse_move(self, x, y):
+        self.xdotool("mousemove", x, y)
+
+    def mouse_down(self, button):
+        self.xdotool("mousedown", button)
+
+    def mouse_up(self, button):
+        self.xdotool("mouseup", button)
+
+    # -- output --------------------------------------------------------------
+
+    def stdout(self):
+        with open(self._stdout_path, "rb") as f:
+            return f.read().decode(errors="replace")
+
+    def wait_for_output(self, pattern, timeout=10):
+        """Waits until standard output matches pattern; returns the match."""
+        deadline = time.time() + timeout
+        while True:
+            match = re.search(pattern, self.stdout(), re.MULTILINE)
+            if match:
+                return match
+            if time.time() > deadline:
+                raise AssertionError("no output matching %r within %ss; output was:\n%s"
+                                     % (pattern, timeout, self.stdout()))
+            time.sleep(0.1)
+
+    def screenshot(self, name=None, settle=0.3):
+        """The game window's pixels as an RGB image; also saved as name.png in
+        PITCHROLL_SCREENSHOTS (or the working directory) for looking at."""
+        time.sleep(settle)
+        folder = os.environ.get("PITCHROLL_SCREENSHOTS", self.workdir)
+        os.makedirs(folder, exist_ok=True)
+        path = os.path.join(folder, (name or "screenshot") + ".png")
+        subprocess.run(["import", "-window", "root", path], env=self.xvfb.env(), check=True,
+                       timeout=30)
+        x, y, w, h = self.window_geometry()
+        with Image.open(path) as root:
+            image = root.convert("RGB").crop((x, y, x + w, y + h))
+        image.save(path)
+        return image
+
+
+def count_pixels(image, predicate, box=None):
+    """Number of pixels in box (left, top, right, bottom) whose (r, g, b) passes."""
+    region = image.crop(box) if box else image
+    return sum(1 for pixel in region.getdata() if predicate(pixel))
+
+
+def rows_with(image, predicate, box=None):
+    """The set of window rows (y) in box that hold at least one matching pixel."""
+    left, top, right, bottom = box or (0, 0, image.width, image.height)
+    pixels = image.load()
+    return {y for y in range(top, bottom) for x in range(left, right) if predicate(pixels[x, y])}

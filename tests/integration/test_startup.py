@@ -1,0 +1,90 @@
+"""Start-up, window, text overlay and exit of the real game binary."""
+
+import unittest
+
+from harness import GameSession, rows_with
+
+FONT_ASCENT = 12   # 9x15 bitmap font: rows above the baseline
+FONT_DESCENT = 3   # rows below it
+
+
+def is_yellow(pixel):
+    r, g, b = pixel
+    return r > 200 and g > 200 and b < 60
+
+
+def text_band(baseline):
+    return set(range(baseline - FONT_ASCENT, baseline + FONT_DESCENT + 1))
+
+
+class WindowFollowsConfig(unittest.TestCase):
+    def test_size_and_title_come_from_config(self):
+        with GameSession("screenWidth 800\nscreenHeight 600 windowName Pitchroll\n") as game:
+            x, y, w, h = game.window_geometry()
+            self.assertEqual((w, h), (800, 600))
+            self.assertEqual((x, y), (50, 50))
+            self.assertEqual(game.window_name(), "Pitchroll")
+
+    def test_missing_config_gives_default_window(self):
+        with GameSession(config=None) as game:
+            self.assertEqual(game.window_geometry(), (50, 50, 640, 480))
+            self.assertEqual(game.window_name(), "")
+
+    def test_unavailable_full_screen_mode_falls_back_to_a_window(self):
+        # The virtual server cannot change its mode: the game says so once and
+        # opens a window of the requested size instead of dying.
+        with GameSession("fullScreen 1 screenWidth 800 screenHeight 600\n") as game:
+            game.wait_for_output(r"^Full-screen mode 800x600:32@60 is not available")
+            self.assertEqual(game.window_geometry()[2:], (800, 600))
+            self.assertTrue(game.running())
+
+    def test_mesa_offers_every_extension_the_renderer_needs(self):
+        with GameSession("") as game:
+            game.screenshot("startup")
+            self.assertNotIn("Not all extensions are supported!", game.stdout())
+
+
+class TextOverlay(unittest.TestCase):
+    def test_f1_shows_four_yellow_help_lines_at_their_rows(self):
+        with GameSession("screenWidth 640 screenHeight 480\n") as game:
+            before = game.screenshot("help-off")
+            self.assertEqual(rows_with(before, is_yellow), set())
+
+            game.key("F1")
+            shot = game.screenshot("help-on")
+            rows = rows_with(shot, is_yellow, (0, 0, 640, 200))
+            expected = set().union(*(text_band(b) for b in (60, 80, 100, 120)))
+            self.assertTrue(rows, "no yellow text drawn")
+            self.assertTrue(rows <= expected, "yellow outside the help lines: %s"
+                            % sorted(rows - expected))
+            for baseline in (60, 80, 100, 120):
+                self.assertTrue(rows & text_band(baseline), "help line at %d missing" % baseline)
+            # Lines start at x = 10.
+            left = min(x for x in range(640) for y in rows if is_yellow(shot.getpixel((x, y))))
+            self.assertIn(left, range(10, 13))
+
+            game.key("F1")
+            self.assertEqual(rows_with(game.screenshot("help-off-again"), is_yellow), set())
+
+    def test_f2_shows_the_frame_counter_after_a_second(self):
+        with GameSession("") as game:
+            game.key("F2")
+            game.screenshot("fps", settle=1.5)
+            shot = game.screenshot("fps")
+            self.assertTrue(rows_with(shot, is_yellow, (0, 0, 320, 40)) & text_band(20))
+
+
+class Exit(unittest.TestCase):
+    def test_escape_ends_the_game_with_status_zero(self):
+        with GameSession("") as game:
+            game.key("Escape")
+            self.assertEqual(game.wait_exit(10), 0)
+
+    def test_escape_after_full_screen_fallback_also_exits_cleanly(self):
+        with GameSession("fullScreen 1\n") as game:
+            game.key("Escape")
+            self.assertEqual(game.wait_exit(10), 0)
+
+
+if __name__ == "__main__":
+    unittest.main()
