@@ -207,11 +207,27 @@ bool correctInternalEdge(btManifoldPoint& point, const btCollisionObjectWrapper*
     // The utility works in mesh coordinates; the contact keeps its local point
     // relative to the level body.
     const btTransform& meshPose = triangle->getWorldTransform();
+    const btVector3 surfacePoint = point.m_positionWorldOnB;
+    const btVector3 edgeNormal = point.m_normalWorldOnB;
     const btCollisionObjectWrapper standIn(nullptr, triangle->getCollisionShape(), &mesh->edgeProxy, meshPose,
                                            partId, index);
-    point.m_localPointB = meshPose.invXform(point.m_positionWorldOnB);
+    point.m_localPointB = meshPose.invXform(surfacePoint);
     btAdjustInternalEdgeContacts(point, &standIn, other, partId, index,
                                  BT_TRIANGLE_CONVEX_DOUBLE_SIDED | BT_TRIANGLE_CONCAVE_DOUBLE_SIDED);
+
+    // The utility turns the normal but leaves the point on the ball where the
+    // edge touched it, off to the side of the ball's centre, and the floor's
+    // push there would spin the ball sideways. A sphere touches a face along
+    // the normal through its centre: put the contact there.
+    if (other->getCollisionShape()->getShapeType() == SPHERE_SHAPE_PROXYTYPE && point.m_normalWorldOnB != edgeNormal) {
+        const btScalar radius = static_cast<const btSphereShape*>(other->getCollisionShape())->getRadius();
+        const btVector3 centre = other->getWorldTransform().getOrigin();
+        const btVector3& normal = point.m_normalWorldOnB;
+        point.m_distance1 = (centre - surfacePoint).dot(normal) - radius;
+        point.m_positionWorldOnA = centre - normal * radius;
+        point.m_positionWorldOnB = point.m_positionWorldOnA - normal * point.m_distance1;
+        point.m_localPointA = other->getCollisionObject()->getWorldTransform().invXform(point.m_positionWorldOnA);
+    }
     point.m_localPointB = triangle->getCollisionObject()->getWorldTransform().invXform(point.m_positionWorldOnB);
     return false;
 }
@@ -551,7 +567,7 @@ btCollisionShape* GamePhysic::World::CookTriangleMesh(const MeshGeometry* geomet
     }
     const CookedTriangleMesh cooked = CookedTriangleMesh::cook(*geometry);
     if (cooked.droppedTriangles() > 0)
-        report("%d mesh triangles with missing or repeated vertices left out", cooked.droppedTriangles());
+        report("mesh triangles with missing or repeated vertices left out: %d", cooked.droppedTriangles());
     MemoryWriteStream written;
     cooked.write(written);
 
@@ -752,7 +768,9 @@ void GamePhysic::World::connect(Actor& parent, Actor& element, const PhysicsElem
         const btTransform frame = frameAlong(anchor, btVector3(0, 1, 0), 2);
         auto hinge = std::make_unique<btHingeConstraint>(parentBody, childBody, parentPose.inverse() * frame,
                                                          childPose.inverse() * frame);
-        hinge->enableAngularMotor(true, description.speedFactor * MOTOR_SPEED_PER_SPEED_FACTOR,
+        // The engine's motor turns the first body against the second; the
+        // element is to turn counter-clockwise seen from above for positive speeds.
+        hinge->enableAngularMotor(true, -description.speedFactor * MOTOR_SPEED_PER_SPEED_FACTOR,
                                   MOTOR_MAX_TORQUE * SUB_STEP);
         record->joint = std::move(hinge);
         break;
@@ -773,6 +791,8 @@ void GamePhysic::World::connect(Actor& parent, Actor& element, const PhysicsElem
         slider->setLowerLinLimit(-travel);
         slider->setUpperLinLimit(travel);
         slider->setRestitutionLimLin(0.0f);  // the ends stop the element without a bounce
+        // Push an element that overran an end fully back within one sub-step.
+        slider->setParam(BT_CONSTRAINT_STOP_ERP, 1.0f, 0);
         record->jointName = MOVING_JOINT;
         record->axisInParent = parentPose.getBasis().transpose() * unit;
         record->timeFactor = description.timeFactor;

@@ -1,0 +1,51 @@
+#include "physics/MemoryReadStream.h"
+
+#include "physics/MemoryWriteStream.h"
+
+#include <gtest/gtest.h>
+
+TEST(MemoryReadStream, ReadsBackWhatWasStoredInOrder)
+{
+    MemoryWriteStream written;
+    const char text[4] = {'m', 'e', 's', 'h'};
+    written.storeDword(123456789u).storeFloat(-0.375f).storeByte(9).storeWord(65000).storeDouble(3.5).storeBuffer(text, 4);
+
+    MemoryReadStream stream(written.data(), written.size());
+    EXPECT_EQ(stream.readDword(), 123456789u);
+    EXPECT_EQ(stream.readFloat(), -0.375f);
+    EXPECT_EQ(stream.readByte(), 9);
+    EXPECT_EQ(stream.readWord(), 65000);
+    EXPECT_EQ(stream.readDouble(), 3.5);
+    char back[4] = {};
+    stream.readBuffer(back, 4);
+    EXPECT_EQ(std::string(back, 4), "mesh");
+    EXPECT_EQ(stream.remaining(), 0u);
+    EXPECT_FALSE(stream.overrun());
+}
+
+TEST(MemoryReadStream, NeverReadsPastTheWrittenSize)
+{
+    // Only the first three bytes are the stream; a fourth lies behind them.
+    const std::uint8_t bytes[4] = {1, 2, 3, 4};
+    MemoryReadStream stream(bytes, 3);
+    EXPECT_EQ(stream.readDword(), 0u) << "a dword does not fit into three bytes";
+    EXPECT_TRUE(stream.overrun());
+    EXPECT_EQ(stream.remaining(), 0u);
+    EXPECT_EQ(stream.readByte(), 0) << "nothing more is read once overrun";
+
+    MemoryReadStream buffered(bytes, 3);
+    std::uint8_t out[8];
+    std::fill(std::begin(out), std::end(out), 0xee);
+    buffered.readBuffer(out, 8);
+    EXPECT_TRUE(buffered.overrun());
+    for (const std::uint8_t b : out)
+        EXPECT_EQ(b, 0) << "a short buffer read yields zeros";
+}
+
+TEST(MemoryReadStream, EmptyOrNullBufferReadsZeros)
+{
+    MemoryReadStream stream(nullptr, 100);
+    EXPECT_EQ(stream.remaining(), 0u);
+    EXPECT_EQ(stream.readFloat(), 0.0f);
+    EXPECT_TRUE(stream.overrun());
+}
