@@ -29,13 +29,19 @@ void put32(Bytes& out, unsigned int value)
 
 std::string tempPath(const std::string& name)
 {
-    static const std::filesystem::path directory = [] {
-        const auto path = std::filesystem::temp_directory_path() /
-                          ("pitchroll-images-" + std::to_string(getpid()));
-        std::filesystem::create_directories(path);
-        return path;
-    }();
-    return (directory / name).string();
+    // Made on first use, removed with its files when the test process ends.
+    struct TempDirectory {
+        std::filesystem::path path = std::filesystem::temp_directory_path() /
+                                     ("pitchroll-images-" + std::to_string(getpid()));
+        TempDirectory() { std::filesystem::create_directories(path); }
+        ~TempDirectory()
+        {
+            std::error_code ignored;
+            std::filesystem::remove_all(path, ignored);
+        }
+    };
+    static const TempDirectory directory;
+    return (directory.path / name).string();
 }
 
 void writeBytes(const std::string& path, const Bytes& bytes)
@@ -124,6 +130,25 @@ void writeDds(const std::string& path, int width, int height, const std::vector<
             out.push_back(level[i]);
         }
     }
+    writeBytes(path, out);
+}
+
+void writeHalfFloatDds(const std::string& path, int width, int height)
+{
+    Bytes out = {'D', 'D', 'S', ' '};
+    put32(out, 124);
+    put32(out, 0x1 | 0x2 | 0x4 | 0x1000); // caps, height, width, pixel format
+    put32(out, static_cast<unsigned int>(height));
+    put32(out, static_cast<unsigned int>(width));
+    out.resize(out.size() + 12 + 44, 0);
+    put32(out, 32);
+    put32(out, 0x4); // the format is a FourCC code
+    put32(out, 113); // D3DFMT_A16B16G16R16F
+    out.resize(out.size() + 20, 0);
+    put32(out, 0x1000);
+    out.resize(out.size() + 16, 0);
+    for (int i = 0; i < width * height * 4; ++i)
+        put16(out, 0x3c00); // 1.0 as a half float
     writeBytes(path, out);
 }
 

@@ -31,6 +31,8 @@ void writeTgaRaw(const std::string& path, const TgaHeader& header, const Bytes& 
 void writeTga(const std::string& path, int width, int height, int channels, const Bytes& pixels);
 // An uncompressed 24-bit DDS file with the given levels (each RGB, top row first).
 void writeDds(const std::string& path, int width, int height, const std::vector<Bytes>& levels);
+// A DDS file of half-float RGBA pixels (D3DFMT_A16B16G16R16F), all 1.0.
+void writeHalfFloatDds(const std::string& path, int width, int height);
 // A DXT5 DDS file written by DevIL with a full mipmap chain built by ILU.
 bool writeDevilDds(const std::string& path, int width, int height, const Bytes& rgba);
 // Any file with these bytes.

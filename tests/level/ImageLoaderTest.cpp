@@ -109,8 +109,10 @@ TEST(ImageLoader, UnreadableFilesGiveNoLevels)
     writeBytes(truncated, Bytes(whole.begin(), whole.begin() + 200));
     const std::string huge = tempPath("huge.dds");
     writeDds(huge, 65535, 65535, {solid(4, 4, RED)});
+    const std::string halfFloat = tempPath("half-float.dds");
+    writeHalfFloatDds(halfFloat, 4, 4);
 
-    for (const std::string& path : {garbage, truncated, huge}) {
+    for (const std::string& path : {garbage, truncated, huge, halfFloat}) {
         SCOPED_TRACE(path);
         const Loaded loaded = load(path, true);
         EXPECT_EQ(loaded.count, 0);

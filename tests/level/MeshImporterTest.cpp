@@ -201,8 +201,8 @@ class MeshImporterTest : public testing::Test {
 protected:
     static void SetUpTestSuite()
     {
-        const fs::path directory =
-            fs::temp_directory_path() / ("pitchroll-meshes-" + std::to_string(getpid()));
+        startDirectory = fs::current_path();
+        directory = fs::temp_directory_path() / ("pitchroll-meshes-" + std::to_string(getpid()));
         fs::create_directories(directory / "data" / "meshes");
         fs::current_path(directory);
         testing::internal::CaptureStdout();
@@ -210,6 +210,15 @@ protected:
         setUpOutput = testing::internal::GetCapturedStdout();
     }
 
+    // OGRE stays set up for the rest of the process; its files may go.
+    static void TearDownTestSuite()
+    {
+        fs::current_path(startDirectory);
+        fs::remove_all(directory);
+    }
+
+    static inline fs::path startDirectory;
+    static inline fs::path directory;
     static inline std::string setUpOutput;
 };
 
