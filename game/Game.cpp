@@ -66,6 +66,8 @@ void Game::init()
     showHelp = false;
     renderPass = 0;
 
+    sound.start();
+
     glTexEnvf(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_MODULATE);
     glEnable(GL_TEXTURE_2D);
     fireworksTimer = 0.0f;
@@ -89,6 +91,7 @@ void Game::update()
     frameCount += 1;
     fpsTime += static_cast<float>(frameTime);
 
+    sound.update();
     handleKeys();
     glutPostRedisplay();
 }
@@ -104,8 +107,10 @@ void Game::handleKeys()
                       showFrameCounter ? "Framecounter enabled" : "Framecounter disabled");
         messageTimer = 0.0f;
     }
-    if (input->wasKeyPressed(27))
+    if (input->wasKeyPressed(27)) {
+        shutdown();
         std::exit(0);
+    }
 }
 
 void Game::reshape(int w, int h)
@@ -166,4 +171,9 @@ void Game::drawText()
         hud->print("F2 - F7: settings", FONT, 10, 120, YELLOW[0], YELLOW[1], YELLOW[2]);
     }
     hud->end();
+}
+
+void Game::shutdown()
+{
+    sound.shutdown();
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "app/Singleton.h"
+#include "sound/GameSound.h"
 
 #include <cstdint>
 #include <memory>
@@ -20,6 +21,8 @@ public:
     void display();
     void reshape(int w, int h);
     void handleKeys();
+    // Releases what the game holds before the process ends.
+    void shutdown();
 
     // Replaces the high-resolution clock (tests drive the frame timing). Takes ownership.
     void setPerformanceCounter(std::unique_ptr<PerformanceCounter> counter);
@@ -53,6 +56,7 @@ private:
     bool noAlphaBlending = false;
     int filterIndex = 2;
     int mipmapIndex = 2;
+    GameSound sound;
 
     bool paused = false;
     bool ballLost = false;

@@ -13,5 +13,7 @@ ctest --test-dir build --output-on-failure -j "$jobs"
 cmake -S . -B build-asan -G Ninja -DCMAKE_BUILD_TYPE=Debug -DPITCHROLL_SANITIZE=ON \
       -DPITCHROLL_BENCH=OFF >/dev/null
 cmake --build build-asan
-ASAN_OPTIONS=detect_leaks=0:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1 \
-  ctest --test-dir build-asan --output-on-failure -j "$jobs" -L 'unit|gl'
+export UBSAN_OPTIONS=print_stacktrace=1
+ASAN_OPTIONS=abort_on_error=1 ctest --test-dir build-asan --output-on-failure -j "$jobs" -L unit
+# Mesa's driver keeps allocations of its own until exit; leaks are judged by the unit tests.
+ASAN_OPTIONS=detect_leaks=0:abort_on_error=1 ctest --test-dir build-asan --output-on-failure -j "$jobs" -L gl

@@ -166,9 +166,17 @@ class GameSession:
                                              "--name", "", check=False).split()
                      if w != self._root_window()]
             if found:
+                self.window = found[0]
+                self._wait_for_placement(deadline)
                 return found[0]
             time.sleep(0.1)
         raise RuntimeError("no game window appeared:\n" + self.stdout())
+
+    def _wait_for_placement(self, deadline):
+        # freeglut maps the window at (-1, -1) and moves it to its place when
+        # its main loop first runs.
+        while time.time() < deadline and self.window_geometry()[:2] == (-1, -1):
+            time.sleep(0.05)
 
     def _root_window(self):
         out = subprocess.run(["xwininfo", "-root"], env=self.xvfb.env(), capture_output=True,
