@@ -59,8 +59,8 @@ std::string rgbTga(const std::string& name, int width = 4, int height = 4)
     return path;
 }
 
-// Draws `texture` over the rectangle (x, y, size, size) of the window, with
-// texture row 0 at the top, then returns the window's pixels (top-down RGBA).
+// Draws `texture` over the square (x, y, size) of the window (y downwards),
+// with texture row 0 at the top.
 void drawQuad(GLuint texture, int x, int y, int size)
 {
     glBindTexture(GL_TEXTURE_2D, texture);
