@@ -125,6 +125,8 @@ void writeMesh(const std::string& fileName, const std::vector<SubMeshSpec>& subM
         subMesh->indexData->indexCount = spec.indices.size();
     }
     mesh->_setBounds(Ogre::AxisAlignedBox(-1e5f, -1e5f, -1e5f, 1e5f, 1e5f, 1e5f));
+    // Marked loaded, so that removing it frees its sub-meshes and vertex data.
+    mesh->load();
     Ogre::MeshSerializer().exportMesh(mesh.get(), "data/meshes/" + fileName);
     Ogre::MeshManager::getSingleton().remove(mesh);
     reindexMeshes();
