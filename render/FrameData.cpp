@@ -1,0 +1,7 @@
+#include "render/FrameData.h"
+
+FrameData& FrameData::shared()
+{
+    static FrameData data;
+    return data;
+}
