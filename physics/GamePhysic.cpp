@@ -342,6 +342,7 @@ struct GamePhysic::World {
     void CreateElementChildren(Actor& parent, const std::list<PhysicsElement*>& children,
                                const Vector3& parentPosition);
     Actor* createElementBody(const PhysicsElement& element, const Vector3& worldPosition);
+    btCollisionShape* makeElementShape(const PhysicsElement& element, Actor& owner, btScalar& volume);
     void connect(Actor& parent, Actor& element, const PhysicsElement& description, const Vector3& parentPosition,
                  const Vector3& worldPosition);
     btCollisionShape* CookTriangleMesh(const MeshGeometry* geometry, Actor& owner, bool dynamicBody);
@@ -677,6 +678,30 @@ void GamePhysic::World::CreateElementChildren(Actor& parent, const std::list<Phy
     }
 }
 
+btCollisionShape* GamePhysic::World::makeElementShape(const PhysicsElement& element, Actor& owner, btScalar& volume)
+{
+    volume = 0.0f;
+    if (element.type == "box") {
+        volume = std::fabs(element.measures.x * element.measures.y * element.measures.z);
+        return makeBox(element.measures, owner);
+    }
+    if (element.type == "sphere") {
+        volume = 4.0f / 3.0f * SIMD_PI * element.radius * element.radius * element.radius;
+        return makeSphere(element.radius, owner);
+    }
+    if (element.type != "mesh")
+        return nullptr;
+    btCollisionShape* shape = CookTriangleMesh(element.mesh, owner, true);
+    if (shape) {
+        // The mesh's bounding box stands in for its volume.
+        btVector3 low, high;
+        shape->getAabb(btTransform::getIdentity(), low, high);
+        const btVector3 size = high - low;
+        volume = size.x() * size.y() * size.z();
+    }
+    return shape;
+}
+
 Actor* GamePhysic::World::createElementBody(const PhysicsElement& element, const Vector3& worldPosition)
 {
     auto actor = std::make_unique<Actor>();
@@ -688,24 +713,8 @@ Actor* GamePhysic::World::createElementBody(const PhysicsElement& element, const
         actor->material.restitutionCombine = COMBINE_MAX;
     }
 
-    btCollisionShape* shape = nullptr;
     btScalar volume = 0.0f;
-    if (element.type == "box") {
-        shape = makeBox(element.measures, *actor);
-        volume = std::fabs(element.measures.x * element.measures.y * element.measures.z);
-    } else if (element.type == "sphere") {
-        shape = makeSphere(element.radius, *actor);
-        volume = 4.0f / 3.0f * SIMD_PI * element.radius * element.radius * element.radius;
-    } else if (element.type == "mesh") {
-        shape = CookTriangleMesh(element.mesh, *actor, true);
-        if (shape) {
-            // The mesh's bounding box stands in for its volume.
-            btVector3 low, high;
-            shape->getAabb(btTransform::getIdentity(), low, high);
-            const btVector3 size = high - low;
-            volume = size.x() * size.y() * size.z();
-        }
-    }
+    btCollisionShape* shape = makeElementShape(element, *actor, volume);
     if (!shape)
         return nullptr;
     const btScalar mass = ELEMENT_DENSITY * volume;

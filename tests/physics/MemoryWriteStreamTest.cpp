@@ -17,12 +17,13 @@ TEST(MemoryWriteStream, GrowsToSizePlusStorePlus4096)
     MemoryWriteStream stream;
     for (int i = 0; i < 5000; ++i) {
         stream.storeByte(std::uint8_t(i));
-        if (i == 0)
+        if (i == 0) {
             EXPECT_EQ(stream.capacity(), 4097u);
-        if (i == 4096)
+        } else if (i == 4096) {
             EXPECT_EQ(stream.capacity(), 4097u) << "the 4097th byte still fits";
-        if (i == 4097)
+        } else if (i == 4097) {
             EXPECT_EQ(stream.capacity(), 8194u) << "the 4098th byte grows the buffer";
+        }
     }
     EXPECT_EQ(stream.size(), 5000u);
     EXPECT_EQ(stream.capacity(), 8194u);
