@@ -1,11 +1,16 @@
 #include "tools/DataGenerator.h"
 
 #include "tools/DdsWriter.h"
+#include "tools/MeshShapes.h"
+#include "tools/Mp3Writer.h"
 #include "tools/NormalMapBuilder.h"
+#include "tools/OgreMeshWriter.h"
 #include "tools/ParticleAtlasGenerator.h"
 #include "tools/SkyBoxGenerator.h"
+#include "tools/SoundTracks.h"
 #include "tools/TargaWriter.h"
 #include "tools/TextureCatalogue.h"
+#include "tools/WavWriter.h"
 
 #include <atomic>
 #include <cstdio>
@@ -20,6 +25,20 @@ DataGenerator::DataGenerator(std::string dataDirectory, std::string nameFilter)
 {
     addTextureJobs();
     addSkyBoxJobs();
+    addSoundJobs();
+    add("meshes", [this](std::vector<std::string>& written) {
+        // OGRE is set up once for all meshes; it is not safe to use from two threads.
+        OgreMeshWriter writer;
+        bool ok = true;
+        for (MeshData (*shape)() : {MeshShapes::halfPipe, MeshShapes::archBridge, MeshShapes::treeTrunk,
+                                   MeshShapes::rock, MeshShapes::crater, MeshShapes::funnel}) {
+            const MeshData mesh = shape();
+            const std::string file = path("meshes/" + mesh.name + ".mesh");
+            ok = writer.write(mesh, file) && ok;
+            written.push_back(file);
+        }
+        return ok;
+    });
     add("particle atlas", [this](std::vector<std::string>& written) {
         written.push_back(path("Textures/particle.tga"));
         return TargaWriter::write(ParticleAtlasGenerator::atlas(401u), path("Textures/particle.tga"), 4);
@@ -73,6 +92,33 @@ void DataGenerator::addSkyBoxJobs()
                 return TargaWriter::write(SkyBoxGenerator::face(world, face, SKY_SIZE), path(file), 3, true);
             });
         }
+    }
+}
+
+void DataGenerator::addSoundJobs()
+{
+    struct Track {
+        const char* file;
+        AudioBuffer (*make)();
+    };
+    // The long music loops first, so they start while the textures keep the other thread busy.
+    static const Track tracks[] = {
+        {"sound/backgroundJungle01.mp3", SoundTracks::jungleRhythm},
+        {"sound/backgroundJungle02.mp3", SoundTracks::jungleAmbience},
+        {"sound/backgroundLava01.wav", SoundTracks::lavaDrone},
+        {"sound/backgroundLagoon01.wav", SoundTracks::lagoonWaves},
+        {"sound/backgroundLagoon02.wav", SoundTracks::lagoonPad},
+        {"sound/ballLost.wav", SoundTracks::ballLost},
+        {"sound/endLevel.wav", SoundTracks::endLevel},
+    };
+    for (const Track& track : tracks) {
+        add(track.file, [this, &track](std::vector<std::string>& written) {
+            const std::string file = path(track.file);
+            written.push_back(file);
+            const AudioBuffer sound = track.make();
+            const bool mp3 = file.size() > 4 && file.compare(file.size() - 4, 4, ".mp3") == 0;
+            return mp3 ? Mp3Writer::write(sound, file) : WavWriter::write(sound, file);
+        });
     }
 }
 

@@ -29,6 +29,7 @@ private:
 
     void addTextureJobs();
     void addSkyBoxJobs();
+    void addSoundJobs();
     void add(const std::string& name, std::function<bool(std::vector<std::string>&)> work);
     std::string path(const std::string& relative) const;
 
