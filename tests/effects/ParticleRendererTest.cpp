@@ -127,6 +127,17 @@ void saveScreenshot(const std::vector<std::uint8_t>& rgba, const std::string& na
         std::printf("kept %s (no PNG converter)\n", ppm.c_str());
 }
 
+// The game's atlas, or an empty string while the data has not been generated.
+std::string gameAtlas()
+{
+    const std::string atlas = std::string(PITCHROLL_DATA_DIR) + "/Textures/particle.tga";
+    FILE* file = std::fopen(atlas.c_str(), "rb");
+    if (!file)
+        return std::string();
+    std::fclose(file);
+    return atlas;
+}
+
 // A loss-burst-like cloud in three colours plus a ballistic splash on the ground,
 // advanced half a second.
 void emitBurst(ParticleEmitter& emitter)
@@ -208,12 +219,49 @@ TEST(ParticleRenderer, BurstShowsBrightSoftColouredSprites)
 
 TEST(ParticleRenderer, BurstWithTheGameAtlas)
 {
-    const std::string atlas = std::string(PITCHROLL_DATA_DIR) + "/Textures/particle.tga";
-    if (FILE* file = std::fopen(atlas.c_str(), "rb"))
-        std::fclose(file);
-    else
-        GTEST_SKIP() << atlas << " not generated";
+    const std::string atlas = gameAtlas();
+    if (atlas.empty())
+        GTEST_SKIP() << "the game's particle atlas is not generated";
     drawBurstScreenshot(atlas.c_str(), "particle-burst-game-atlas");
+}
+
+TEST(ParticleRenderer, EveryGameFrameShowsSomething)
+{
+    const std::string atlas = gameAtlas();
+    if (atlas.empty())
+        GTEST_SKIP() << "the game's particle atlas is not generated";
+    GlTestContext::ensure(WINDOW, WINDOW);
+    ParticleRenderer renderer;
+    renderer.load(atlas.c_str(), ParticleFrames::COUNT);
+    ParticleFrames::defineAll(renderer);
+
+    // The 40 frames in white on an 8 x 5 grid, frame 0 top left, rows of 8.
+    const Vector3 eye(0.0f, 0.0f, 100.0f);
+    const Matrix4 view = setUpCamera(eye);
+    clearDark();
+    const float cell = 82.8f / 8.0f;  // the view is 82.8 units wide at the origin
+    const float size[2] = {cell * 0.9f, cell * 0.9f};
+    renderer.prepare(view, eye);
+    for (int k = 0; k < ParticleFrames::COUNT; ++k) {
+        const Vector3 centre((k % 8 - 3.5f) * cell, (2.0f - k / 8) * cell, 0.0f);
+        renderer.addSprite(k, centre, 1, 1, 1, 1, size, 0.0f, true);
+    }
+    renderer.finish();
+    renderer.render();
+    const std::vector<std::uint8_t> rgba = GlTestContext::readPixels(WINDOW, WINDOW);
+    saveScreenshot(rgba, "particle-frames-game-atlas");
+
+    const int cellPixels = WINDOW / 8;
+    for (int k = 0; k < ParticleFrames::COUNT; ++k) {
+        const int x0 = (k % 8) * cellPixels;
+        const int y0 = WINDOW / 2 + (k / 8 - 2) * cellPixels - cellPixels / 2;
+        int lit = 0;
+        for (int y = y0; y < y0 + cellPixels; ++y)
+            for (int x = x0; x < x0 + cellPixels; ++x)
+                lit += pixelAt(rgba, x, y).r > 30;  // the background's red is 10
+        // The last frames of the fading sequences are faint, but never empty.
+        EXPECT_GT(lit, 100) << "frame " << k << " is empty";
+    }
 }
 
 TEST(ParticleRenderer, BlendsAdditively)
