@@ -1,7 +1,12 @@
 #include "game/Game.h"
 
+#include "effects/ShaderManager.h"
 #include "game/HudText.h"
 #include "game/InputManager.h"
+#include "level/MaterialManager.h"
+#include "level/TextureManager.h"
+#include "physics/DebugRenderer.h"
+#include "physics/GamePhysic.h"
 #include "platform/PerformanceCounter.h"
 
 #include <GL/glew.h>
@@ -41,6 +46,11 @@ void Game::init()
     minFrameTime = 0.025;
     elapsedTime = 0.0;
 
+    MaterialManager::instance()->loadMaterials("data/util/materials.xml");
+    GamePhysic* physics = GamePhysic::instance();
+    physics->SetDebugRenderer(std::make_unique<DebugRenderer>());
+    physics->Init(false);
+
     glEnable(GL_CULL_FACE);
     glShadeModel(GL_SMOOTH);
     glEnable(GL_DEPTH_TEST);
@@ -60,16 +70,22 @@ void Game::init()
     useDisplayLists = true;
     frustumCulling = true;
     noAlphaBlending = false;
+    filterIndex = TextureManager::instance()->getFilterMode();
+    mipmapIndex = TextureManager::instance()->getMipmapMode();
 
     paused = false;
     ballLost = false;
     showHelp = false;
     renderPass = 0;
 
+    ShaderManager::instance()->init();
     sound.start();
 
     glTexEnvf(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_MODULATE);
     glEnable(GL_TEXTURE_2D);
+
+    // The first update waits for this step.
+    physics->Simulate();
     fireworksTimer = 0.0f;
 }
 
@@ -92,7 +108,13 @@ void Game::update()
     fpsTime += static_cast<float>(frameTime);
 
     sound.update();
+    if (!paused)
+        GamePhysic::instance()->FetchResults();
     handleKeys();
+    if (!paused) {
+        GamePhysic::instance()->UpdateMovingElements(static_cast<float>(frameTime));
+        GamePhysic::instance()->Simulate();
+    }
     glutPostRedisplay();
 }
 
@@ -175,5 +197,6 @@ void Game::drawText()
 
 void Game::shutdown()
 {
+    ShaderManager::instance()->shutdown();
     sound.shutdown();
 }

@@ -44,6 +44,20 @@ class WindowFollowsConfig(unittest.TestCase):
             self.assertNotIn("Not all extensions are supported!", game.stdout())
 
 
+class StartupWithGameData(unittest.TestCase):
+    def test_materials_and_effect_load_without_an_error_line(self):
+        with GameSession("", with_data=True) as game:
+            game.wait_for_output(r"^Use technique \w+\.$")
+            game.screenshot("startup-with-data", settle=1.0)
+            output = game.stdout()
+            self.assertNotIn("vertex_and_fragment_program", output)
+            self.assertNotIn("did not validate", output)
+            self.assertNotIn("No valid technique", output)
+            self.assertNotIn("FMOD error!", output)
+            self.assertNotIn("SDK says", output)
+            self.assertTrue(game.running())
+
+
 class TextOverlay(unittest.TestCase):
     def test_f1_shows_four_yellow_help_lines_at_their_rows(self):
         with GameSession("screenWidth 640 screenHeight 480\n") as game:
