@@ -23,7 +23,7 @@ const std::vector<TextureCatalogue::Entry>& TextureCatalogue::entries()
         {"volcano_obsidian", VolcanoTextures::obsidian, 512, 204u, F::TARGA, 0.02f},
         {"volcano_grate", VolcanoTextures::grate, 512, 205u, F::TARGA, 0.04f},
         {"lagoon_sand", LagoonTextures::sand, 512, 301u, F::DDS, 0.01f},
-        {"lagoon_water", LagoonTextures::shallowWater, 512, 302u, F::TARGA, 0.008f},
+        {"lagoon_water", LagoonTextures::shallowWater, 512, 302u, F::TARGA, 0.02f},
         {"lagoon_coral", LagoonTextures::coral, 512, 303u, F::TARGA, 0.03f},
         {"lagoon_wetstone", LagoonTextures::wetStone, 512, 304u, F::TARGA, 0.03f},
         {"lagoon_pier", LagoonTextures::pierPlanks, 512, 305u, F::TARGA, 0.02f},

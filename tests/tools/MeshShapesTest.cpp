@@ -1,0 +1,131 @@
+#include "tools/MeshShapes.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+
+namespace {
+
+struct Shape {
+    const char* name;
+    MeshData (*make)();
+};
+
+const Shape SHAPES[] = {{"halfpipe", MeshShapes::halfPipe}, {"bridge", MeshShapes::archBridge},
+                        {"trunk", MeshShapes::treeTrunk},   {"rock", MeshShapes::rock},
+                        {"crater", MeshShapes::crater},     {"funnel", MeshShapes::funnel}};
+
+// Checks every triangle of a mesh: indices in range, a real area, texture
+// coordinates that span an area (the game derives tangents from them), and a
+// winding that agrees with the vertex normals (counter-clockwise from outside).
+void checkTriangles(const MeshData& mesh)
+{
+    for (const MeshData::SubMesh& part : mesh.subMeshes) {
+        const std::vector<MeshData::Vertex>& vertices = mesh.verticesOf(part);
+        ASSERT_EQ(part.indices.size() % 3, 0u) << mesh.name;
+        ASSERT_FALSE(part.indices.empty()) << mesh.name;
+        int disagreeing = 0;
+        for (std::size_t t = 0; t < part.indices.size(); t += 3) {
+            for (int k = 0; k < 3; ++k) {
+                ASSERT_LT(part.indices[t + k], vertices.size()) << mesh.name;
+            }
+            const MeshData::Vertex& a = vertices[part.indices[t]];
+            const MeshData::Vertex& b = vertices[part.indices[t + 1]];
+            const MeshData::Vertex& c = vertices[part.indices[t + 2]];
+            const Vector3 face = (b.position - a.position).cross(c.position - a.position);
+            ASSERT_GT(face.length(), 1e-7f) << mesh.name << " triangle " << t / 3;
+            const float uvArea = (b.u - a.u) * (c.v - a.v) - (c.u - a.u) * (b.v - a.v);
+            ASSERT_GT(std::fabs(uvArea), 1e-9f) << mesh.name << " triangle " << t / 3;
+            const Vector3 normals = a.normal + b.normal + c.normal;
+            disagreeing += face.dot(normals) <= 0.0f ? 1 : 0;
+        }
+        // Smoothed normals may tip over on a sharp crease, but only there.
+        EXPECT_LE(disagreeing, static_cast<int>(part.indices.size() / 3 / 200)) << mesh.name << " " << part.name;
+        for (const MeshData::Vertex& v : vertices) {
+            EXPECT_NEAR(v.normal.length(), 1.0f, 1e-3f) << mesh.name;
+        }
+    }
+}
+
+// Fraction of triangles whose normal points away from a point inside the solid.
+float outwardFraction(const MeshData& mesh, const Vector3& inside)
+{
+    int outward = 0;
+    int total = 0;
+    for (const MeshData::SubMesh& part : mesh.subMeshes) {
+        const std::vector<MeshData::Vertex>& vertices = mesh.verticesOf(part);
+        for (std::size_t t = 0; t < part.indices.size(); t += 3) {
+            const Vector3& a = vertices[part.indices[t]].position;
+            const Vector3& b = vertices[part.indices[t + 1]].position;
+            const Vector3& c = vertices[part.indices[t + 2]].position;
+            const Vector3 centre = (a + b + c) * (1.0f / 3.0f);
+            outward += (b - a).cross(c - a).dot(centre - inside) > 0.0f ? 1 : 0;
+            ++total;
+        }
+    }
+    return static_cast<float>(outward) / static_cast<float>(total);
+}
+
+}  // namespace
+
+TEST(MeshShapes, EveryShapeHasValidOutwardFacingTriangles)
+{
+    for (const Shape& shape : SHAPES) {
+        SCOPED_TRACE(shape.name);
+        const MeshData mesh = shape.make();
+        EXPECT_EQ(mesh.name, shape.name);
+        checkTriangles(mesh);
+    }
+    // Closed, roughly convex solids: nearly every face looks away from their middle.
+    const MeshData rock = MeshShapes::rock();
+    EXPECT_GT(outwardFraction(rock, Vector3(0.0f, 6.0f, 0.0f)), 0.97f);
+    const MeshData trunk = MeshShapes::treeTrunk();
+    EXPECT_GT(outwardFraction(trunk, Vector3(3.0f, 45.0f, -1.0f)), 0.9f);
+}
+
+TEST(MeshShapes, RunningSurfacesFaceTheBall)
+{
+    // The half-pipe's running surface faces up at its bottom, the funnel's top
+    // faces up, the crater's slopes and the bridge deck too.
+    auto upFacingAt = [](const MeshData& mesh, const char* part, float x, float z) {
+        for (const MeshData::SubMesh& s : mesh.subMeshes) {
+            if (s.name != part) {
+                continue;
+            }
+            float best = 1e9f;
+            Vector3 normal;
+            for (const std::uint32_t i : s.indices) {
+                const MeshData::Vertex& v = mesh.verticesOf(s)[i];
+                const float d = std::hypot(v.position.x - x, v.position.z - z) - 0.01f * v.position.y;
+                if (d < best) {
+                    best = d;
+                    normal = v.normal;
+                }
+            }
+            return normal.y;
+        }
+        return -2.0f;
+    };
+    EXPECT_GT(upFacingAt(MeshShapes::halfPipe(), "surface", 0.0f, 0.0f), 0.95f);
+    EXPECT_GT(upFacingAt(MeshShapes::archBridge(), "deck", 0.0f, 0.0f), 0.95f);
+    EXPECT_GT(upFacingAt(MeshShapes::crater(), "slopes", 80.0f, 0.0f), 0.3f);
+    EXPECT_GT(upFacingAt(MeshShapes::funnel(), "funnel", 20.0f, 0.0f), 0.3f);
+}
+
+TEST(MeshShapes, CoverSubMeshesSharedVerticesAndLargeIndexRanges)
+{
+    const MeshData halfPipe = MeshShapes::halfPipe();
+    ASSERT_EQ(halfPipe.subMeshes.size(), 2u);
+    EXPECT_TRUE(halfPipe.subMeshes[0].usesShared && halfPipe.subMeshes[1].usesShared);
+    const MeshData crater = MeshShapes::crater();
+    ASSERT_EQ(crater.subMeshes.size(), 2u);
+    EXPECT_GT(crater.shared.size(), 65535u);
+    const MeshData bridge = MeshShapes::archBridge();
+    ASSERT_EQ(bridge.subMeshes.size(), 2u);
+    EXPECT_FALSE(bridge.subMeshes[0].usesShared);
+    // The rock rests on the ground.
+    Vector3 low;
+    Vector3 high;
+    MeshShapes::rock().bounds(low, high);
+    EXPECT_NEAR(low.y, 0.0f, 1e-3f);
+}
