@@ -1,0 +1,324 @@
+#include "level/LevelBuilder.h"
+
+#include "level/LevelWorld.h"
+#include "level/XmlReader.h"
+
+#include <algorithm>
+#include <cassert>
+#include <cctype>
+#include <climits>
+#include <cstdlib>
+#include <fstream>
+
+namespace {
+
+bool isSpace(char c) { return std::isspace(static_cast<unsigned char>(c)) != 0; }
+bool isDigit(char c) { return std::isdigit(static_cast<unsigned char>(c)) != 0; }
+
+// Leading whitespace, an optional sign, then decimal digits up to the first other
+// character; 0 when there are none. Saturates instead of overflowing.
+int toInteger(const char* text)
+{
+    while (isSpace(*text))
+        ++text;
+    const bool negative = *text == '-';
+    if (*text == '+' || *text == '-')
+        ++text;
+    long long value = 0;
+    for (; isDigit(*text); ++text)
+        value = std::min(value * 10 + (*text - '0'), static_cast<long long>(INT_MAX) + 1);
+    value = negative ? -value : value;
+    return static_cast<int>(std::clamp(value, static_cast<long long>(INT_MIN), static_cast<long long>(INT_MAX)));
+}
+
+// Leading whitespace, an optional sign, digits with an optional decimal point and an
+// optional exponent, up to the first character that does not fit; 0 when no digit
+// is there. Only this form is handed to strtof, so "inf", "nan" and hexadecimal
+// text read as 0.
+float toDecimal(const char* text)
+{
+    while (isSpace(*text))
+        ++text;
+    const char* const begin = text;
+    if (*text == '+' || *text == '-')
+        ++text;
+    bool digits = false;
+    for (; isDigit(*text); ++text)
+        digits = true;
+    if (*text == '.') {
+        for (++text; isDigit(*text); ++text)
+            digits = true;
+    }
+    if (!digits)
+        return 0.0f;
+    if (*text == 'e' || *text == 'E') {
+        const char* exponent = text + 1;
+        if (*exponent == '+' || *exponent == '-')
+            ++exponent;
+        if (isDigit(*exponent)) {
+            while (isDigit(*exponent))
+                ++exponent;
+            text = exponent;
+        }
+    }
+    return std::strtof(std::string(begin, text).c_str(), nullptr);
+}
+
+int toInteger(const std::string& text) { return toInteger(text.c_str()); }
+float toDecimal(const std::string& text) { return toDecimal(text.c_str()); }
+
+struct WrapperName {
+    const char* name;
+    LevelBuilder::ReadState state;
+};
+
+const WrapperName WRAPPERS[] = {
+    {"elementParent", LevelBuilder::STATE_PARENT},
+    {"elementMovingAxis", LevelBuilder::STATE_MOVING_AXIS},
+    {"elementPosition", LevelBuilder::STATE_POSITION},
+    {"elementRotation", LevelBuilder::STATE_ROTATION},
+    {"elementMeshFileName", LevelBuilder::STATE_MESH_FILE_NAME},
+    {"elementRadius", LevelBuilder::STATE_RADIUS},
+    {"elementPrecision", LevelBuilder::STATE_PRECISION},
+    {"elementMeasures", LevelBuilder::STATE_MEASURES},
+    {"elementUTex", LevelBuilder::STATE_U_TEX},
+    {"elementVTex", LevelBuilder::STATE_V_TEX},
+    {"elementMaterial", LevelBuilder::STATE_MATERIAL},
+    {"elementTextureFileNames", LevelBuilder::STATE_TEXTURE_FILE_NAMES},
+};
+
+// A leaf that a wrapper accepts, and where its text goes in the element.
+struct LeafRule {
+    LevelBuilder::ReadState wrapper;
+    const char* leaf;
+    void (*store)(LevelElement& element, const std::string& text);
+};
+
+using E = LevelElement;
+using S = const std::string;
+constexpr float DEGREE = LevelBuilder::DEGREES_TO_RADIANS;
+
+const LeafRule LEAF_RULES[] = {
+    {LevelBuilder::STATE_PARENT, "parentId", [](E& e, S& t) { e.parentId = toInteger(t); }},
+    {LevelBuilder::STATE_PARENT, "connection", [](E& e, S& t) { e.connection = t; }},
+    {LevelBuilder::STATE_PARENT, "restitution", [](E& e, S& t) { e.restitution = toDecimal(t); }},
+    {LevelBuilder::STATE_PARENT, "speedFactor", [](E& e, S& t) { e.speedFactor = toDecimal(t); }},
+    {LevelBuilder::STATE_MOVING_AXIS, "axisX", [](E& e, S& t) { e.axis.x = toDecimal(t); }},
+    {LevelBuilder::STATE_MOVING_AXIS, "axisY", [](E& e, S& t) { e.axis.y = toDecimal(t); }},
+    {LevelBuilder::STATE_MOVING_AXIS, "axisZ", [](E& e, S& t) { e.axis.z = toDecimal(t); }},
+    {LevelBuilder::STATE_MOVING_AXIS, "distanceFactor", [](E& e, S& t) { e.distanceFactor = toDecimal(t); }},
+    {LevelBuilder::STATE_MOVING_AXIS, "timeFactor", [](E& e, S& t) { e.timeFactor = toDecimal(t); }},
+    {LevelBuilder::STATE_MOVING_AXIS, "speedFactor", [](E& e, S& t) { e.speedFactor = toDecimal(t); }},
+    {LevelBuilder::STATE_POSITION, "positionX", [](E& e, S& t) { e.position.x = toDecimal(t); }},
+    {LevelBuilder::STATE_POSITION, "positionY", [](E& e, S& t) { e.position.y = toDecimal(t); }},
+    {LevelBuilder::STATE_POSITION, "positionZ", [](E& e, S& t) { e.position.z = toDecimal(t); }},
+    {LevelBuilder::STATE_ROTATION, "rotationX", [](E& e, S& t) { e.rotation.x = toDecimal(t) * DEGREE; }},
+    {LevelBuilder::STATE_ROTATION, "rotationY", [](E& e, S& t) { e.rotation.y = toDecimal(t) * DEGREE; }},
+    {LevelBuilder::STATE_ROTATION, "rotationZ", [](E& e, S& t) { e.rotation.z = toDecimal(t) * DEGREE; }},
+    {LevelBuilder::STATE_MESH_FILE_NAME, "fileName", [](E& e, S& t) { e.meshFileName = t; }},
+    {LevelBuilder::STATE_MEASURES, "width", [](E& e, S& t) { e.measures.x = toDecimal(t); }},
+    {LevelBuilder::STATE_MEASURES, "height", [](E& e, S& t) { e.measures.y = toDecimal(t); }},
+    {LevelBuilder::STATE_MEASURES, "depth", [](E& e, S& t) { e.measures.z = toDecimal(t); }},
+    {LevelBuilder::STATE_U_TEX, "uTexX", [](E& e, S& t) { e.uTex.x = toDecimal(t); }},
+    {LevelBuilder::STATE_U_TEX, "uTexY", [](E& e, S& t) { e.uTex.y = toDecimal(t); }},
+    {LevelBuilder::STATE_U_TEX, "uTexZ", [](E& e, S& t) { e.uTex.z = toDecimal(t); }},
+    {LevelBuilder::STATE_V_TEX, "vTexX", [](E& e, S& t) { e.vTex.x = toDecimal(t); }},
+    {LevelBuilder::STATE_V_TEX, "vTexY", [](E& e, S& t) { e.vTex.y = toDecimal(t); }},
+    {LevelBuilder::STATE_V_TEX, "vTexZ", [](E& e, S& t) { e.vTex.z = toDecimal(t); }},
+    {LevelBuilder::STATE_MATERIAL, "materialId", [](E& e, S& t) { e.materialId = toInteger(t); }},
+    {LevelBuilder::STATE_RADIUS, "radius", [](E& e, S& t) { e.radius = toDecimal(t); }},
+    {LevelBuilder::STATE_PRECISION, "precision", [](E& e, S& t) { e.precision = toInteger(t); }},
+};
+
+// In the order left, right, top, bottom, front, back.
+const char* const TEXTURE_LEAVES[6] = {"textureLeft",   "textureRight", "textureTop",
+                                       "textureBottom", "textureFront", "textureBack"};
+
+// The attribute text "type=T id=N ballTest=B", read by position: each value starts
+// just after the first occurrence of its key. A key that is missing leaves the
+// start value (empty type, id 0, no ball test).
+void readAttributes(LevelElement& element, const std::string& attributes)
+{
+    const std::size_t type = attributes.find("type=");
+    if (type != std::string::npos) {
+        const std::size_t begin = type + 5;
+        element.type = attributes.substr(begin, attributes.find(' ', begin) - begin);
+    }
+    const std::size_t id = attributes.find("id=");
+    if (id != std::string::npos)
+        element.id = toInteger(attributes.c_str() + id + 3);
+    // Everything up to the end counts, so "true " is not true.
+    const std::size_t ballTest = attributes.find("ballTest=");
+    element.ballTest = ballTest != std::string::npos && attributes.compare(ballTest + 9, std::string::npos, "true") == 0;
+}
+
+ConnectionKind connectionKind(const std::string& text)
+{
+    if (text == "fixed")
+        return CONNECTION_FIXED;
+    if (text == "rotation")
+        return CONNECTION_ROTATION;
+    if (text == "moving")
+        return CONNECTION_MOVING;
+    return CONNECTION_NONE;
+}
+
+// The file's lines, each followed by a line break, without the last line break.
+bool readLines(const char* fileName, std::string& text)
+{
+    std::ifstream file(fileName);
+    if (!file.is_open())
+        return false;
+    for (std::string line; std::getline(file, line);) {
+        text += line;
+        text += '\n';
+    }
+    if (!text.empty())
+        text.pop_back();
+    return true;
+}
+
+void deleteAll(std::list<PhysicsElement*>& elements)
+{
+    for (PhysicsElement* element : elements) {
+        deleteAll(element->children);
+        delete element;
+    }
+    elements.clear();
+}
+
+}  // namespace
+
+int LevelBuilder::load(const char* fileName, LevelWorld& world, LoadedLevel& loaded)
+{
+    assert(fileName);
+    movingIndexCounter = 0;
+    std::string text;
+    if (!readLines(fileName, text))
+        return 0;
+
+    // Collect the elements.
+    readState = STATE_NONE;
+    currentElement.reset();
+    XmlReader reader(this);
+    reader.parse(text.c_str(), static_cast<int>(std::min<std::size_t>(text.size(), INT_MAX)));
+    if (currentElement)
+        commit(std::move(currentElement));
+    readState = STATE_NONE;
+
+    // Build them into the scene and the physics world.
+    const int levelId = world.nextActorId();
+    const int root = world.createRootNode(levelId);
+    std::list<PhysicsElement*> physics;
+    build(world, root, elements, physics);
+    world.addRootNode(root);
+    world.createPhysics(levelId, physics);
+    deleteAll(physics);
+    elements.clear();
+
+    loaded.actorId = levelId;
+    loaded.fileName = fileName;
+    loaded.startPosition = start;
+    loaded.targetPosition = target;
+    return levelId;
+}
+
+void LevelBuilder::startElement(const std::string& name, const std::string& attributes)
+{
+    if (name == "gameElement") {
+        if (currentElement)
+            commit(std::move(currentElement));
+        readState = STATE_IN_ELEMENT;
+        currentElement = std::make_unique<LevelElement>();
+        readAttributes(*currentElement, attributes);
+        return;
+    }
+    for (const WrapperName& wrapper : WRAPPERS) {
+        if (name == wrapper.name) {
+            readState = wrapper.state;
+            return;
+        }
+    }
+}
+
+void LevelBuilder::leafElement(const std::string& name, const std::string& text, const std::string&)
+{
+    if (readState == STATE_TEXTURE_FILE_NAMES) {
+        for (int i = 0; i < 6; ++i) {
+            if (name == TEXTURE_LEAVES[i])
+                skyBoxNames[i] = text;
+        }
+        return;
+    }
+    // A wrapper before the first "gameElement" has no element to fill.
+    if (!currentElement)
+        return;
+    for (const LeafRule& rule : LEAF_RULES) {
+        if (rule.wrapper == readState && name == rule.leaf) {
+            rule.store(*currentElement, text);
+            return;
+        }
+    }
+}
+
+void LevelBuilder::commit(std::unique_ptr<LevelElement> element)
+{
+    if (element->parentId < 0) {
+        elements.push_back(std::move(element));
+        return;
+    }
+    // Depth first, each element before its children; a parent must stand earlier
+    // in the file. An element whose parent is not found is dropped.
+    for (const auto& top : elements) {
+        if (LevelElement* parent = top->findById(element->parentId, MAX_NESTING - 1)) {
+            parent->children.push_back(std::move(element));
+            return;
+        }
+    }
+}
+
+void LevelBuilder::build(LevelWorld& world, int node, const ElementList& list, std::list<PhysicsElement*>& physics)
+{
+    for (const auto& element : list) {
+        const std::string& type = element->type;
+        if (type == "box" || type == "sphere" || type == "mesh")
+            buildGeometry(world, node, *element, physics);
+        else if (type == "skyBox")
+            world.loadSkyBox(skyBoxNames);
+        else if (type == "startPosition")
+            start = element->position;
+        else if (type == "targetPosition")
+            target = element->position;
+    }
+}
+
+void LevelBuilder::buildGeometry(LevelWorld& world, int node, const LevelElement& element,
+                                 std::list<PhysicsElement*>& physics)
+{
+    auto* record = new PhysicsElement;
+    physics.push_back(record);
+    record->type = element.type;
+    record->connection = connectionKind(element.connection);
+    // Handed out in pre-order, to connected elements only, without gaps.
+    if (record->connection != CONNECTION_NONE)
+        record->movingIndex = movingIndexCounter++;
+    record->position = element.position;
+    record->rotation = element.rotation;
+    if (element.type == "box")
+        record->measures = element.measures;
+    if (element.type == "sphere")
+        record->radius = element.radius;
+    record->restitution = element.restitution;
+    record->axis = element.axis;
+    record->distanceFactor = element.distanceFactor;
+    record->timeFactor = element.timeFactor;
+    record->speedFactor = element.speedFactor;
+
+    // Without its render object the element keeps its physics record, but its
+    // children are not built.
+    if (!world.addObject(node, element, *record) || element.children.empty())
+        return;
+    // The children follow the element's position, not its rotation.
+    const int group = world.createGroupNode(node, element.position);
+    build(world, group, element.children, record->children);
+}
