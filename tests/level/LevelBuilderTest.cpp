@@ -615,7 +615,7 @@ TEST_F(LevelBuilderPhysicsTest, TestCourseBuildsEveryKindOfElement)
     EXPECT_EQ(world.skyBoxes[0][0], "data/skybox/jungle/left.tga");
     EXPECT_EQ(world.skyBoxes[0][5], "data/skybox/jungle/back.tga");
     EXPECT_EQ(loaded.startPosition, Vector3(-40, 4, 30));
-    EXPECT_EQ(loaded.targetPosition, Vector3(44, 9, -30));
+    EXPECT_EQ(loaded.targetPosition, Vector3(55, 9, -35));
 
     // Every object type, the ball-test walls and the connected children in pre-order.
     std::map<std::string, int> types;
@@ -642,8 +642,8 @@ TEST_F(LevelBuilderPhysicsTest, TestCourseBuildsEveryKindOfElement)
     GamePhysic& physics = *GamePhysic::instance();
     const Vector3 down(0, -1, 0);
     EXPECT_NEAR(physics.RaycastDistance({-40, 50, 30}, down), 50.0f, 1e-3f) << "floor under the start";
-    EXPECT_NEAR(physics.RaycastDistance({44, 50, -30}, down), 44.0f, 1e-3f) << "platform under the target";
-    EXPECT_NEAR(physics.RaycastDistance({-42, 50, -36}, down), 50.0f, 1e-3f) << "the rock's square";
+    EXPECT_NEAR(physics.RaycastDistance({55, 50, -35}, down), 44.0f, 1e-3f) << "platform under the target";
+    EXPECT_NEAR(physics.RaycastDistance({-55, 50, -42}, down), 50.0f, 1e-3f) << "the rock's square";
     expectNear(movingElementPosition(0), {0, 4, -5});
     expectNear(movingElementPosition(1), {0, 4, -5});
     expectNear(movingElementPosition(2), {-15, 3, 25});

@@ -1,0 +1,231 @@
+#include "level/LevelLoader.h"
+
+#include "GlTestContext.h"
+#include "effects/EffectParameter.h"
+#include "effects/ShaderManager.h"
+#include "level/MaterialManager.h"
+#include "physics/GamePhysic.h"
+#include "render/Camera.h"
+#include "render/FrameData.h"
+#include "render/Frustum.h"
+#include "render/Light.h"
+#include "render/MeshObject.h"
+#include "render/RenderManager.h"
+#include "render/RenderObject.h"
+#include "render/SceneNode.h"
+
+#include <GL/glew.h>
+#include <GL/glu.h>
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <filesystem>
+#include <set>
+#include <string>
+#include <vector>
+
+namespace {
+
+namespace fs = std::filesystem;
+
+constexpr int WIDTH = 640;
+constexpr int HEIGHT = 480;
+const std::string COURSE = std::string(PITCHROLL_SOURCE_DIR) + "/tests/data/levels/course.xml";
+
+// Objects of a subtree, in walk order.
+void collect(const SceneNode& node, std::vector<const RenderObject*>& objects)
+{
+    for (const auto& entry : node.objects)
+        objects.push_back(entry.second);
+    for (const SceneNode* child : node.children)
+        collect(*child, objects);
+}
+
+int countNodes(const SceneNode& node)
+{
+    int count = 1;
+    for (const SceneNode* child : node.children)
+        count += countNodes(*child);
+    return count;
+}
+
+// The game's start-up as far as levels need it, once per process. The game data
+// (materials, textures, meshes, sky boxes) is read from the working folder when it
+// holds the game's files, else from the source tree; missing generated files only
+// cost the pictures their textures.
+class LevelLoaderTest : public ::testing::Test {
+protected:
+    static void SetUpTestSuite()
+    {
+        outputFolder() = fs::current_path();
+        GlTestContext::ensure(WIDTH, HEIGHT);
+        if (!fs::exists("data/util/materials.xml"))
+            fs::current_path(PITCHROLL_SOURCE_DIR);
+        MaterialManager::instance()->loadMaterials("data/util/materials.xml");
+        ShaderManager::instance()->init();
+        GamePhysic::instance()->Init(false);
+        RenderManager::instance()->init();
+    }
+
+    void TearDown() override
+    {
+        RenderManager::instance()->removeNodes("levelNode");
+        GamePhysic::instance()->ClearLevel();
+    }
+
+    static const SceneNode* levelNode()
+    {
+        const SceneNode* found = nullptr;
+        for (const SceneNode* child : RenderManager::instance()->getRoot()->children) {
+            if (child->name == "levelNode")
+                found = child;
+        }
+        return found;
+    }
+
+    // Where the test started: pictures go there, not into the game folder.
+    static fs::path& outputFolder()
+    {
+        static fs::path folder;
+        return folder;
+    }
+
+    LoadedLevel info;
+};
+
+}  // namespace
+
+TEST_F(LevelLoaderTest, BuildsTheCourseIntoSceneAndPhysics)
+{
+    const int levelId = LevelLoader::instance()->loadLevel(COURSE.c_str(), &info);
+    ASSERT_GT(levelId, 0);
+    EXPECT_EQ(info.actorId, levelId);
+    EXPECT_EQ(info.fileName, COURSE.c_str());
+    EXPECT_EQ(info.startPosition, Vector3(-40, 4, 30));
+    EXPECT_EQ(info.targetPosition, Vector3(55, 9, -35));
+
+    // One "levelNode" carrying the level's actor; the floor's children in a group
+    // node at the floor's position, the arm in one at the hub's.
+    const SceneNode* level = levelNode();
+    ASSERT_NE(level, nullptr);
+    EXPECT_EQ(level->actorId, levelId);
+    EXPECT_EQ(level->localMatrix, Matrix4());
+    EXPECT_EQ(countNodes(*level), 3);
+    ASSERT_EQ(level->children.size(), 1u);
+    const SceneNode* floorGroup = level->children.front();
+    EXPECT_EQ(floorGroup->actorId, -1);
+    EXPECT_EQ(floorGroup->localMatrix, Matrix4::translation({0, -2, 0}));
+    ASSERT_EQ(floorGroup->children.size(), 1u);
+    EXPECT_EQ(floorGroup->children.front()->localMatrix, Matrix4::translation({0, 6, -5}));
+
+    std::vector<const RenderObject*> objects;
+    collect(*level, objects);
+    EXPECT_EQ(objects.size(), 16u);
+    EXPECT_EQ(level->objects.size(), 12u);
+    EXPECT_EQ(floorGroup->objects.size(), 3u);
+    int fadeable = 0;
+    std::set<int> movingIndices;
+    const MeshObject* rock = nullptr;
+    for (const RenderObject* object : objects) {
+        fadeable += object->fadeable ? 1 : 0;
+        if (object->movingIndex >= 0)
+            movingIndices.insert(object->movingIndex);
+        if (const auto* mesh = dynamic_cast<const MeshObject*>(object))
+            rock = mesh;
+    }
+    EXPECT_EQ(fadeable, 2) << "the two walls in front of the start";
+    EXPECT_EQ(movingIndices, (std::set<int>{0, 1, 2}));
+    ASSERT_NE(rock, nullptr);
+    if (fs::exists("data/meshes/rock.mesh")) {
+        EXPECT_GT(rock->indexCount, 0);
+        // The physics took the rock's triangles: a ray straight down meets them above the floor.
+        EXPECT_LT(GamePhysic::instance()->RaycastDistance({-55, 50, -42}, {0, -1, 0}), 49.0f);
+    }
+
+    EXPECT_NEAR(GamePhysic::instance()->RaycastDistance({-40, 50, 30}, {0, -1, 0}), 50.0f, 1e-3f);
+    const Matrix4 hub = GamePhysic::instance()->GetMovingElementPose(0);
+    EXPECT_NEAR(hub[14], -5.0f, 1e-3f);
+}
+
+TEST_F(LevelLoaderTest, FileThatCannotBeOpenedChangesNothing)
+{
+    const std::size_t nodesBefore = RenderManager::instance()->getRoot()->children.size();
+    info.actorId = 9;
+    EXPECT_EQ(LevelLoader::instance()->loadLevel("data/levels/missing.xml", &info), 0);
+    EXPECT_EQ(info.actorId, 9);
+    EXPECT_EQ(info.fileName, nullptr);
+    EXPECT_EQ(RenderManager::instance()->getRoot()->children.size(), nodesBefore);
+    EXPECT_EQ(GamePhysic::instance()->RaycastDistance({0, 50, 0}, {0, -1, 0}), GamePhysic::NO_HIT_DISTANCE);
+
+    // The actor ids go on without a gap.
+    const int first = LevelLoader::instance()->loadLevel(COURSE.c_str(), &info);
+    RenderManager::instance()->removeNodes("levelNode");
+    GamePhysic::instance()->ClearLevel();
+    EXPECT_EQ(LevelLoader::instance()->loadLevel(COURSE.c_str(), &info), first + 1);
+}
+
+// The course seen by the game's start camera: the picture the screenshot tests use.
+TEST_F(LevelLoaderTest, CourseSeenFromTheStartCamera)
+{
+    LevelLoader::instance()->loadLevel(COURSE.c_str(), &info);
+    Camera camera;
+    camera.reset();
+    Light light;
+    const float lightPosition[4] = {-80.0f, 200.0f, 120.0f, 1.0f};
+    light.init(lightPosition);
+
+    glViewport(0, 0, WIDTH, HEIGHT);
+    glEnable(GL_DEPTH_TEST);
+    glDepthFunc(GL_LEQUAL);
+    glEnable(GL_CULL_FACE);
+    glEnable(GL_TEXTURE_2D);
+    glMatrixMode(GL_PROJECTION);
+    glLoadIdentity();
+    gluPerspective(40.0, double(WIDTH) / HEIGHT, 1.0, 1000.0);
+    Matrix4 projection;
+    glGetFloatv(GL_PROJECTION_MATRIX, projection.data());
+    glMatrixMode(GL_MODELVIEW);
+
+    FrameData& frame = FrameData::shared();
+    frame.viewMatrix = camera.viewMatrix();
+    frame.eyePosition = camera.eyePosition();
+    frame.lightPosition = {lightPosition[0], lightPosition[1], lightPosition[2]};
+    frame.frustum = extractFrustum(projection, camera.viewMatrix());
+    frame.renderPass = 2;
+    // The ball at the start, behind the fading wall.
+    frame.eyeToBall = Ray(camera.eyePosition(), info.startPosition - camera.eyePosition());
+    frame.eyeToBallDistance = (info.startPosition - camera.eyePosition()).length();
+    RenderManager::instance()->update(0.5f);
+    EXPECT_GT(RenderManager::instance()->transparentCount(), 0u) << "the wall hides the ball and fades";
+
+    glClearColor(0.0f, 0.0f, 0.0f, 1.0f);
+    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+    glLoadIdentity();
+    RenderManager::instance()->renderSkyBox(camera.pitch, camera.yaw);
+    camera.apply();
+    light.applyPosition();
+    // No shadow map here: the light's volume is put beside the level so that every
+    // fragment counts as lit.
+    ShaderManager* shader = ShaderManager::instance();
+    shader->setMatrix(EFFECTPARAMETER_LIGHTPROJ, Matrix4().data());
+    shader->setMatrix(EFFECTPARAMETER_LIGHTVIEW, Matrix4::translation({50.0f, 50.0f, 50.0f}).data());
+    const Vector3 viewLight = Matrix4::transformPoint(camera.viewMatrix(), frame.lightPosition);
+    const float viewLightValues[3] = {viewLight.x, viewLight.y, viewLight.z};
+    shader->setVector3(EFFECTPARAMETER_VIEWLIGHTPOSITION, viewLightValues);
+    RenderManager::instance()->render(false);
+    RenderManager::instance()->renderTransparent(false);
+    shader->resetPass();
+    glFinish();
+
+    const std::vector<std::uint8_t> pixels = GlTestContext::readPixels(WIDTH, HEIGHT);
+    GlTestContext::writePpm((outputFolder() / "course.ppm").c_str(), pixels, WIDTH, HEIGHT);
+    EXPECT_EQ(glGetError(), GLenum(GL_NO_ERROR));
+
+    // The floor fills the middle of the picture; it is not the clear colour.
+    int dark = 0;
+    for (std::size_t i = 0; i < pixels.size(); i += 4)
+        dark += pixels[i] < 8 && pixels[i + 1] < 8 && pixels[i + 2] < 8;
+    EXPECT_LT(dark, WIDTH * HEIGHT / 20);
+    const std::uint8_t* centre = &pixels[(std::size_t(HEIGHT / 2) * WIDTH + WIDTH / 2) * 4];
+    EXPECT_GT(int(centre[0]) + centre[1] + centre[2], 30);
+}
