@@ -164,6 +164,7 @@ ConnectionKind connectionKind(const std::string& text)
 }
 
 // The file's lines, each followed by a line break, without the last line break.
+// False when the file cannot be opened or read (a folder opens but cannot be read).
 bool readLines(const char* fileName, std::string& text)
 {
     std::ifstream file(fileName);
@@ -173,6 +174,8 @@ bool readLines(const char* fileName, std::string& text)
         text += line;
         text += '\n';
     }
+    if (file.bad())
+        return false;
     if (!text.empty())
         text.pop_back();
     return true;

@@ -489,8 +489,8 @@ TEST_F(LevelBuilderTest, FileThatCannotBeOpenedBuildsNothing)
 {
     loaded.actorId = 5;
     loaded.startPosition = {1, 1, 1};
-    const char* missing = "no/such/level.xml";
-    EXPECT_EQ(builder.load(missing, world, loaded), 0);
+    EXPECT_EQ(builder.load("no/such/level.xml", world, loaded), 0);
+    EXPECT_EQ(builder.load(".", world, loaded), 0) << "a folder opens but cannot be read";
     EXPECT_EQ(world.lastActorId, 40) << "no actor id taken";
     EXPECT_TRUE(world.nodes.empty());
     EXPECT_TRUE(world.addedRoots.empty());
