@@ -32,12 +32,12 @@ Image ObjectTextures::marble(int size, std::uint32_t seed)
         const float b = std::sin(3.0f * (q.z - 0.3f * q.y) * PI * 0.5f + 1.7f);
         const float ribbon1 = smoothstep(0.55f, 0.75f, a);
         const float ribbon2 = smoothstep(0.6f, 0.8f, b);
-        const float vein = std::pow(1.0f - std::fabs(Noise::fbm(q * 3.0f, 5, seed + 4u)), 18.0f);
+        const float vein = std::pow(1.0f - std::fabs(Noise::fbm(q * 2.0f, 4, seed + 4u)), 40.0f);
         const float cloud = Noise::fbm(p * 4.0f, 4, seed + 5u);
         Colour c = glass.scaled(0.92f + 0.12f * cloud);
         c = Colour::mix(c, ribbonB.scaled(0.8f + 0.4f * cloud), ribbon2);
         c = Colour::mix(c, ribbonA.scaled(0.85f + 0.3f * cloud), ribbon1);
-        c = Colour::mix(c, gold, 0.8f * vein);
+        c = Colour::mix(c, gold, 0.7f * vein);
         return c.withAlpha(0.5f + 0.1f * cloud);
     });
     return image;

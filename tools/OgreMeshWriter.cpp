@@ -79,6 +79,9 @@ bool OgreMeshWriter::write(const MeshData& data, const std::string& path)
 {
     const std::string group = Ogre::ResourceGroupManager::DEFAULT_RESOURCE_GROUP_NAME;
     Ogre::MeshPtr mesh = Ogre::MeshManager::getSingleton().createManual(data.name, group);
+    // Marked loaded, so that removing it below unloads it and frees the sub-meshes
+    // and vertex data; a manual mesh that never loaded would keep them.
+    mesh->load();
     if (!data.shared.empty()) {
         mesh->sharedVertexData = makeVertexData(data.shared);
     }

@@ -194,7 +194,7 @@ Colour jungle(const Vector3& d)
 Colour volcano(const Vector3& d)
 {
     const Colour glowHorizon(1.0f, 0.42f, 0.12f);
-    const Colour darkZenith(0.13f, 0.045f, 0.035f);
+    const Colour darkZenith(0.22f, 0.07f, 0.04f);
     const float up = std::max(d.y, 0.0f);
     const float glow = std::exp(-up * 6.0f);
     Colour c = Colour::mix(darkZenith, glowHorizon, glow * 0.9f);
@@ -208,7 +208,7 @@ Colour volcano(const Vector3& d)
     const float below = Noise::fbm(q * 1.04f, 6, 53u, 0.55f);
     const float thick = smoothstep(-0.3f, 0.25f, smoke);
     const float rim = clamp01((smoke - below) * 6.0f + 0.3f);
-    const Colour smokeDark(0.06f, 0.035f, 0.03f);
+    const Colour smokeDark(0.035f, 0.022f, 0.02f);
     const Colour smokeLit = Colour(0.85f, 0.28f, 0.07f).scaled(0.35f + 0.65f * glow);
     const Colour smokeColour = Colour::mix(smokeLit, smokeDark, thick * (0.55f + 0.45f * rim));
     c = Colour::mix(c, smokeColour, (0.35f + 0.6f * thick) * smoothstep(-0.02f, 0.1f, d.y));
@@ -236,10 +236,11 @@ Colour volcano(const Vector3& d)
     // The plume billows up from the crater, glowing at its root.
     if (angle < 0.9f && d.y > craterHeight - 0.03f) {
         const float rise = d.y - craterHeight;
-        const float width = 0.1f + 1.1f * rise;
+        const float width = 0.1f + 0.6f * rise;
         const float sway = 0.1f * rise * Noise::gradient(Vector3(0.0f, rise * 3.0f, 5.0f), 72u);
         const float billow = Noise::fbm(Vector3((angle + sway) * 7.0f, rise * 5.0f, 0.5f), 5, 71u);
-        const float plume = smoothstep(width, width * 0.4f, angle + 0.05f * billow) * smoothstep(-0.35f, 0.1f, billow);
+        const float plume = smoothstep(width, width * 0.4f, angle + 0.05f * billow) * smoothstep(-0.35f, 0.1f, billow) *
+                            smoothstep(0.65f, 0.3f, rise);
         const float heat = std::exp(-rise * 7.0f);
         const Colour plumeColour = Colour::mix(Colour(0.10f, 0.05f, 0.04f), Colour(1.0f, 0.55f, 0.15f), heat)
                                        .scaled(0.8f + 0.4f * billow);
@@ -248,12 +249,10 @@ Colour volcano(const Vector3& d)
     if (d.y < line) {
         const float depthBelow = clamp01((line - d.y) * 10.0f);
         Colour rock = Colour::mix(Colour(0.20f, 0.08f, 0.05f), Colour(0.05f, 0.03f, 0.025f), depthBelow);
-        // Lava runs down the cone's flanks as a few bright, winding threads.
-        if (angle < 0.45f) {
-            const float wind = 0.03f * Noise::gradient(Vector3(0.0f, d.y * 25.0f, 3.0f), 83u);
-            const float runs = std::pow(1.0f - std::fabs(Noise::gradient(Vector3((angle + wind) * 18.0f, 0.5f, 1.0f), 81u)), 40.0f);
-            const float onFlank = smoothstep(0.45f, 0.1f, angle) * smoothstep(0.02f, craterHeight, d.y);
-            rock = Colour::mix(rock, Colour(1.0f, 0.5f, 0.1f), runs * onFlank);
+        // The crater's rim glows where lava wells over it.
+        if (angle < 0.12f) {
+            const float rimGlow = smoothstep(0.12f, 0.02f, angle) * smoothstep(line - 0.03f, line, d.y);
+            rock = Colour::mix(rock, Colour(1.0f, 0.45f, 0.1f), 0.8f * rimGlow);
         }
         c = rock;
     }

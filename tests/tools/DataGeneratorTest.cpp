@@ -272,6 +272,7 @@ TEST(DataGenerator, MeshesLoadThroughOgreWithTheLayoutTheGameReads)
         Ogre::DataStreamPtr stream(new Ogre::MemoryDataStream(const_cast<char*>(bytes.data()), bytes.size(), false));
         Ogre::MeshPtr mesh = Ogre::MeshManager::getSingleton().createManual(
             name, Ogre::ResourceGroupManager::DEFAULT_RESOURCE_GROUP_NAME);
+        mesh->load();  // so that removing it frees what the import adds
         Ogre::MeshSerializer().importMesh(stream, mesh.get());
         ASSERT_GT(mesh->getNumSubMeshes(), 0u);
         subMeshTotal += static_cast<int>(mesh->getNumSubMeshes());
