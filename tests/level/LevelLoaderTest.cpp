@@ -167,6 +167,8 @@ TEST_F(LevelLoaderTest, FileThatCannotBeOpenedChangesNothing)
 // The course seen by the game's start camera: the picture the screenshot tests use.
 TEST_F(LevelLoaderTest, CourseSeenFromTheStartCamera)
 {
+    if (!fs::exists("data/Textures/jungle_grass.tga") || !fs::exists("data/skybox/jungle/left.tga"))
+        GTEST_SKIP() << "game data not generated yet (scripts/setup.sh): the picture would be untextured";
     LevelLoader::instance()->loadLevel(COURSE.c_str(), &info);
     Camera camera;
     camera.reset();
