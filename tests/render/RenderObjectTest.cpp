@@ -29,17 +29,6 @@ namespace {
 
 constexpr float DEGREE = 0.017453292f;
 
-// Releases an object's buffers before deleting it, as its owners do.
-struct Release {
-    void operator()(RenderObject* object) const
-    {
-        object->releaseBuffers();
-        delete object;
-    }
-};
-template <typename T>
-using Owned = std::unique_ptr<T, Release>;
-
 Owned<BoxObject> makeBox(int material, float width, float height, float depth, const Matrix4& placement = Matrix4())
 {
     Owned<BoxObject> box(new BoxObject());

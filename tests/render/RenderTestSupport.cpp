@@ -284,4 +284,35 @@ void project(const Vector3& world, float& x, float& y)
     y = static_cast<float>(HEIGHT - wy);
 }
 
+const float KD_SENTINEL[4] = {-1.0f, -2.0f, -3.0f, -4.0f};
+
+ProbeBox::ProbeBox(std::vector<DrawRecord>& drawLog, int objectId, int material) : log(drawLog)
+{
+    init(objectId, {}, 1.0f, 1.0f, 1.0f, {1.0f, 0.0f, 0.0f}, {}, material, false, true, -1);
+}
+
+void ProbeBox::render(int renderMethod, bool useDisplayLists, bool useStoredWorld)
+{
+    DrawRecord record;
+    record.id = id;
+    record.storedWorld = useStoredWorld;
+    glGetIntegerv(GL_CURRENT_PROGRAM, &record.program);
+    glGetIntegerv(GL_FRONT_FACE, &record.frontFace);
+    const GLuint program = static_cast<GLuint>(record.program);
+    if (program)
+        glGetUniformfv(program, glGetUniformLocation(program, "Kd"), record.kd);
+    log.push_back(record);
+    ShaderManager::instance()->setVector4(EFFECTPARAMETER_KD, KD_SENTINEL);
+    BoxObject::render(renderMethod, useDisplayLists, useStoredWorld);
+}
+
+int passProgram(const char* name)
+{
+    ShaderManager::instance()->setPass(name);
+    GLint program = 0;
+    glGetIntegerv(GL_CURRENT_PROGRAM, &program);
+    ShaderManager::instance()->resetPass();
+    return program;
+}
+
 }  // namespace rendertest

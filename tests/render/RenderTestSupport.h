@@ -3,11 +3,13 @@
 #include "math/Matrix4.h"
 #include "math/Vector3.h"
 #include "math/Vertex.h"
+#include "render/BoxObject.h"
 
 #include <GL/glew.h>
 
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -63,5 +65,43 @@ int coveredPixels(const Image& image);
 const std::uint8_t* pixel(const Image& image, int x, int y);
 // Window position of a world point under the current GL matrices (y from the top).
 void project(const Vector3& world, float& x, float& y);
+
+// Releases an object's buffers before deleting it, as its owners do.
+struct Release {
+    void operator()(RenderObject* object) const
+    {
+        object->releaseBuffers();
+        delete object;
+    }
+};
+template <typename T>
+using Owned = std::unique_ptr<T, Release>;
+
+// What a ProbeBox saw when it was asked to draw.
+struct DrawRecord {
+    int id = -1;
+    bool storedWorld = false;
+    float kd[4] = {};      // the effect's "Kd" in the current program
+    int program = 0;       // the current program: tells the effect passes apart
+    int frontFace = 0;     // GL_CW or GL_CCW
+};
+
+// "Kd" after a probe has drawn: a later probe that still sees it knows that no
+// material was applied in between.
+extern const float KD_SENTINEL[4];
+
+// A unit box that logs every render call, then overwrites "Kd" with KD_SENTINEL
+// and draws as any box does.
+class ProbeBox : public BoxObject {
+public:
+    ProbeBox(std::vector<DrawRecord>& log, int objectId, int material);
+    void render(int renderMethod, bool useDisplayLists, bool useStoredWorld) override;
+
+private:
+    std::vector<DrawRecord>& log;
+};
+
+// The GL program of the effect pass of that name.
+int passProgram(const char* name);
 
 }  // namespace rendertest
