@@ -139,17 +139,22 @@ const char* const TEXTURE_LEAVES[6] = {"textureLeft",   "textureRight", "texture
 // start value (empty type, id 0, no ball test).
 void readAttributes(LevelElement& element, const std::string& attributes)
 {
-    const std::size_t type = attributes.find("type=");
+    static const std::string TYPE_KEY = "type=";
+    static const std::string ID_KEY = "id=";
+    static const std::string BALL_TEST_KEY = "ballTest=";
+
+    const std::size_t type = attributes.find(TYPE_KEY);
     if (type != std::string::npos) {
-        const std::size_t begin = type + 5;
+        const std::size_t begin = type + TYPE_KEY.size();
         element.type = attributes.substr(begin, attributes.find(' ', begin) - begin);
     }
-    const std::size_t id = attributes.find("id=");
+    const std::size_t id = attributes.find(ID_KEY);
     if (id != std::string::npos)
-        element.id = toInteger(attributes.c_str() + id + 3);
+        element.id = toInteger(attributes.c_str() + id + ID_KEY.size());
     // Everything up to the end counts, so "true " is not true.
-    const std::size_t ballTest = attributes.find("ballTest=");
-    element.ballTest = ballTest != std::string::npos && attributes.compare(ballTest + 9, std::string::npos, "true") == 0;
+    const std::size_t ballTest = attributes.find(BALL_TEST_KEY);
+    element.ballTest = ballTest != std::string::npos &&
+                       attributes.compare(ballTest + BALL_TEST_KEY.size(), std::string::npos, "true") == 0;
 }
 
 ConnectionKind connectionKind(const std::string& text)
