@@ -154,27 +154,33 @@ Image JungleTextures::grass(int size, std::uint32_t seed)
 
 Image JungleTextures::bark(int size, std::uint32_t seed)
 {
-    const ColourRamp wood({{0.0f, Colour(0.07f, 0.05f, 0.035f)},
+    const ColourRamp wood({{0.0f, Colour(0.06f, 0.045f, 0.03f)},
                            {0.35f, Colour(0.20f, 0.15f, 0.10f)},
-                           {0.7f, Colour(0.36f, 0.29f, 0.22f)},
-                           {1.0f, Colour(0.50f, 0.44f, 0.36f)}});
-    const Colour lichen(0.50f, 0.55f, 0.40f);
+                           {0.7f, Colour(0.38f, 0.31f, 0.24f)},
+                           {1.0f, Colour(0.54f, 0.48f, 0.40f)}});
+    const Colour lichen(0.55f, 0.60f, 0.45f);
     const Colour moss(0.16f, 0.28f, 0.07f);
     Image image(size, size);
     image.fill([&](int x, int y) {
         const float u = (x + 0.5f) / size;
         const float v = (y + 0.5f) / size;
-        const float x1 = u + 0.05f * Noise::fbm(u, v, 3, 2, 4, seed + 1u);
-        const Noise::Cell plate = Noise::worley(x1, v, 12, 3, seed + 2u, 0.85f);
+        const float x1 = u + 0.04f * Noise::fbm(u, v, 3, 2, 4, seed + 1u);
+        // Long plates along the trunk, split by cracks that wander.
+        const Noise::Cell plate = Noise::worley(x1, v, 14, 4, seed + 2u, 0.85f);
         const float edge = plate.f2 - plate.f1;
-        const float crack = 1.0f - smoothstep(0.0f, 0.16f, edge + 0.05f * Noise::fbm(u, v, 8, 8, 3, seed + 3u));
-        const float fibres = Noise::ridged(x1, v, 32, 4, 3, seed + 4u);
+        // Plates are rounded ridges: height rises with the distance from the furrow.
+        const float wander = 0.06f * Noise::fbm(u, v, 16, 16, 3, seed + 3u);
+        const float ridge = std::pow(smoothstep(0.0f, 0.4f, edge + wander), 0.6f);
+        const float crack = 1.0f - smoothstep(0.0f, 0.12f, edge + wander);
+        // Fibres: fine ridges running along the trunk.
+        const float fibres = Noise::ridged(x1, v, 48, 4, 3, seed + 4u);
         const float plateTone = static_cast<float>(plate.id & 0xffu) / 255.0f;
-        const float rough = Noise::fbm(u, v, 32, 32, 3, seed + 5u);
-        const float height = clamp01((1.0f - crack) * (0.55f + 0.2f * fibres + 0.12f * plateTone) + 0.06f * rough);
-        Colour c = wood.at(clamp01(0.15f + 0.85f * height + 0.1f * (plateTone - 0.5f)));
-        const float lichenAmount = smoothstep(0.15f, 0.45f, Noise::fbm(u, v, 4, 4, 5, seed + 6u)) * (1.0f - crack);
-        c = Colour::mix(c, lichen.scaled(0.7f + 0.4f * fibres), 0.6f * lichenAmount);
+        const float rough = Noise::fbm(u, v, 64, 64, 2, seed + 5u);
+        const float height = clamp01(ridge * (0.55f + 0.22f * fibres + 0.1f * plateTone) + 0.05f * rough);
+        Colour c = wood.at(clamp01(0.1f + 0.95f * height + 0.1f * (plateTone - 0.5f)));
+        const float lichenAmount = smoothstep(0.25f, 0.5f, Noise::fbm(u, v, 5, 5, 5, seed + 6u) + 0.15f * rough) *
+                                   (1.0f - crack);
+        c = Colour::mix(c, lichen.scaled(0.75f + 0.35f * fibres), 0.55f * lichenAmount);
         const float mossAmount = crack * smoothstep(-0.1f, 0.3f, Noise::fbm(u, v, 3, 3, 4, seed + 7u));
         c = Colour::mix(c, moss.scaled(0.8f + 0.4f * rough), 0.75f * mossAmount);
         return c.withAlpha(height);

@@ -257,7 +257,7 @@ AudioBuffer SoundTracks::jungleRhythm()
         }
     }
     Reverb(0.55f, 0.5f).apply(out, 0.7f);
-    out.normalise(PEAK);
+    out.normalise(LAYER_PEAK);
     return out;
 }
 
@@ -348,7 +348,7 @@ AudioBuffer SoundTracks::jungleAmbience()
         }
     }
     Reverb(0.85f, 0.5f).apply(out, 1.2f);
-    out.normalise(PEAK);
+    out.normalise(LAYER_PEAK);
     return out;
 }
 
@@ -452,7 +452,7 @@ AudioBuffer SoundTracks::lagoonWaves()
     sea.seed = 4007;
     addNoise(out, sea, [](float, int) { return 0.35f; });
     Reverb(0.5f, 0.6f).apply(out, 0.25f);
-    out.normalise(PEAK);
+    out.normalise(LAYER_PEAK);
     return out;
 }
 
@@ -482,6 +482,6 @@ AudioBuffer SoundTracks::lagoonPad()
         }
     }
     Reverb(0.92f, 0.3f).apply(out, 1.4f);
-    out.normalise(PEAK);
+    out.normalise(LAYER_PEAK);
     return out;
 }

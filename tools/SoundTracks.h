@@ -4,11 +4,14 @@
 
 // The game's sound effects and level music, synthesised. The music loops are
 // built on circular buffers (notes, echoes and filter states run on across the
-// loop point), so each plays seamlessly when repeated; all are normalised to
-// 1 dB below full scale.
+// loop point), so each plays seamlessly when repeated. Sounds that play alone
+// are normalised to 1 dB below full scale; the two layers of the jungle and of
+// the lagoon music play at the same time, so each is normalised to half of full
+// scale and their sum cannot clip.
 class SoundTracks {
 public:
-    static constexpr float PEAK = 0.891f;  // -1 dBFS
+    static constexpr float PEAK = 0.891f;       // -1 dBFS
+    static constexpr float LAYER_PEAK = 0.5f;   // -6 dBFS
 
     // "ballLost.wav": a falling whoosh and a descending tone, then a thud and two small bounces.
     static AudioBuffer ballLost();

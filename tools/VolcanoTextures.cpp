@@ -99,12 +99,17 @@ Image VolcanoTextures::ash(int size, std::uint32_t seed)
         const float ripples = 0.5f + 0.5f * std::sin(TWO_PI * (v * 14.0f + 1.2f * Noise::fbm(u, v, 2, 2, 3, seed + 2u)));
         const float grain = TexturePatterns::grit(x, y, size, seed + 3u);
         const Noise::Cell cinder = Noise::worley(u, v, 28, 28, seed + 4u);
-        const float cinderMask = 1.0f - smoothstep(0.12f, 0.2f, cinder.f1 * (0.8f + 0.6f * Noise::hashUnit(static_cast<int>(cinder.id & 0xffffu), 1, 1, seed)));
+        // Only some cells hold a cinder, of varied size, half sunk in the ash.
+        const float cinderSize = Noise::hashUnit(static_cast<int>(cinder.id & 0xffffu), 1, 1, seed);
+        const float cinderMask = (cinder.id % 3u == 0u)
+                                     ? (1.0f - smoothstep(0.08f + 0.12f * cinderSize, 0.16f + 0.14f * cinderSize, cinder.f1)) *
+                                           (0.5f + 0.5f * smoothstep(-0.3f, 0.3f, drift))
+                                     : 0.0f;
         const float height = clamp01(0.45f + 0.25f * drift + 0.08f * ripples + 0.1f * grain + 0.2f * cinderMask);
         Colour c = ashRamp.at(clamp01(0.5f + 0.6f * drift + 0.1f * ripples + 0.35f * (grain - 0.5f)));
-        c = Colour::mix(c, Colour(0.07f, 0.06f, 0.06f).scaled(0.7f + 0.6f * grain), 0.9f * cinderMask);
+        c = Colour::mix(c, Colour(0.10f, 0.09f, 0.085f).scaled(0.7f + 0.6f * grain), 0.85f * cinderMask);
         // A few embers still glow among the cinders.
-        if ((cinder.id % 23u) == 0u) {
+        if ((cinder.id % 29u) == 0u) {
             const float ember = 1.0f - smoothstep(0.02f, 0.1f, cinder.f1);
             c = Colour::mix(c, Colour(1.0f, 0.45f, 0.08f), ember);
         }
@@ -129,7 +134,7 @@ Image VolcanoTextures::obsidian(int size, std::uint32_t seed)
         const float height = clamp01(0.35f + 0.45f * bowl + 0.06f * rings + 0.25f * ridge);
         const float sheen = Noise::fbm(u, v, 3, 3, 4, seed + 3u);
         const Colour tint(0.10f + 0.06f * sheen, 0.07f + 0.04f * std::sin(sheen * 6.0f), 0.16f + 0.08f * sheen);
-        Colour c = base + tint.scaled((0.35f + 0.9f * rings * rings) * (1.0f - ridge) * (0.5f + bowl));
+        Colour c = base + tint.scaled((0.3f + 0.45f * rings * rings) * (1.0f - ridge) * (0.5f + bowl));
         c = c + Colour(0.35f, 0.33f, 0.40f).scaled(0.5f * ridge);
         c = c.withAlpha(1.0f);
         return c.withAlpha(height);

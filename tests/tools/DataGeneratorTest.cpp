@@ -348,6 +348,25 @@ TEST(DataGenerator, SoundsDecodeAreAudibleUnclippedAndLoopSeamlessly)
     SDL_Quit();
 }
 
+TEST(DataGenerator, MusicLayersThatPlayTogetherDoNotClipWhenMixed)
+{
+    const std::pair<generated::Sound, generated::Sound> pairs[] = {
+        {generated::decodeMp3WithLame(generated::path("sound/backgroundJungle01.mp3")),
+         generated::decodeMp3WithLame(generated::path("sound/backgroundJungle02.mp3"))},
+        {generated::readWav(generated::path("sound/backgroundLagoon01.wav")),
+         generated::readWav(generated::path("sound/backgroundLagoon02.wav"))}};
+    for (const auto& [first, second] : pairs) {
+        ASSERT_FALSE(first.samples.empty());
+        ASSERT_FALSE(second.samples.empty());
+        // Both loop from the level's start, so sample i of one meets sample i mod length of the other.
+        int peak = 0;
+        for (std::size_t i = 0; i < first.samples.size(); ++i) {
+            peak = std::max(peak, std::abs(first.samples[i] + second.samples[i % second.samples.size()]));
+        }
+        EXPECT_LT(peak, 32767);
+    }
+}
+
 TEST(DataGenerator, MaterialsFileNamesOnlyGeneratedTextures)
 {
     // Collects the file names of the materials file with the game's own XML reader.
