@@ -33,15 +33,6 @@ void AudioBuffer::addStereo(long frame, float l, float r)
     right[static_cast<std::size_t>(frame)] += r;
 }
 
-void AudioBuffer::mix(const AudioBuffer& other, float gain)
-{
-    assert(other.left.size() == left.size());
-    for (std::size_t i = 0; i < left.size(); ++i) {
-        left[i] += gain * other.left[i];
-        right[i] += gain * other.right[i];
-    }
-}
-
 void AudioBuffer::normalise(float peak)
 {
     float loudest = 0.0f;

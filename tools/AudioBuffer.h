@@ -22,8 +22,6 @@ public:
     void addStereo(long frame, float l, float r);
     float& at(int channel, int frame) { return channel == 0 ? left[frame] : right[frame]; }
     float at(int channel, int frame) const { return channel == 0 ? left[frame] : right[frame]; }
-    // Mixes another buffer of the same length in, scaled.
-    void mix(const AudioBuffer& other, float gain);
 
     // Scales so that the loudest sample reaches peak (for example 0.89, 1 dB below full scale).
     void normalise(float peak);

@@ -12,14 +12,9 @@ struct Colour {
     Colour() = default;
     Colour(float r_, float g_, float b_, float a_ = 1.0f) : r(r_), g(g_), b(b_), a(a_) {}
 
-    // From 8-bit sRGB components, the way colours are picked in a paint program.
-    static Colour rgb8(int red, int green, int blue) { return {red / 255.0f, green / 255.0f, blue / 255.0f}; }
-
     Colour operator+(const Colour& o) const { return {r + o.r, g + o.g, b + o.b, a + o.a}; }
     Colour operator-(const Colour& o) const { return {r - o.r, g - o.g, b - o.b, a - o.a}; }
     Colour operator*(float s) const { return {r * s, g * s, b * s, a * s}; }
-    // Modulates the colour channels only; alpha stays.
-    Colour tinted(const Colour& o) const { return {r * o.r, g * o.g, b * o.b, a}; }
     Colour scaled(float s) const { return {r * s, g * s, b * s, a}; }
     Colour withAlpha(float alpha) const { return {r, g, b, alpha}; }
     float luminance() const { return 0.2126f * r + 0.7152f * g + 0.0722f * b; }

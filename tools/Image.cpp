@@ -3,7 +3,6 @@
 #include "tools/Noise.h"
 
 #include <cassert>
-#include <cmath>
 
 Image::Image(int width, int height) : w(width), h(height), pixels(static_cast<std::size_t>(width) * height)
 {
@@ -15,21 +14,6 @@ const Colour& Image::wrapped(int x, int y) const
     x %= w;
     y %= h;
     return at(x < 0 ? x + w : x, y < 0 ? y + h : y);
-}
-
-Colour Image::sample(float u, float v) const
-{
-    const float x = u * w - 0.5f;
-    const float y = v * h - 0.5f;
-    const float fx = std::floor(x);
-    const float fy = std::floor(y);
-    const int ix = static_cast<int>(fx);
-    const int iy = static_cast<int>(fy);
-    const float tx = x - fx;
-    const float ty = y - fy;
-    const Colour top = Colour::mix(wrapped(ix, iy), wrapped(ix + 1, iy), tx);
-    const Colour bottom = Colour::mix(wrapped(ix, iy + 1), wrapped(ix + 1, iy + 1), tx);
-    return Colour::mix(top, bottom, ty);
 }
 
 std::vector<std::uint8_t> Image::toBytes(int channels, bool dither) const

@@ -19,8 +19,6 @@ public:
     const Colour& at(int x, int y) const { return pixels[static_cast<std::size_t>(y) * w + x]; }
     // The pixel at (x, y) with both coordinates wrapped into the picture.
     const Colour& wrapped(int x, int y) const;
-    // Bilinear sample at texture coordinates (u, v) on a picture that repeats.
-    Colour sample(float u, float v) const;
 
     // Fills every pixel with f(x, y), row by row.
     template <typename F>

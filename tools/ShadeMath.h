@@ -10,7 +10,6 @@ constexpr float PI = 3.14159265358979f;
 constexpr float TWO_PI = 6.28318530717959f;
 
 inline float clamp01(float x) { return std::min(1.0f, std::max(0.0f, x)); }
-inline float lerp(float a, float b, float t) { return a + (b - a) * t; }
 inline float fract(float x) { return x - std::floor(x); }
 
 // Hermite step from 0 at edge0 to 1 at edge1; edge0 may exceed edge1 for a falling step.
@@ -18,12 +17,6 @@ inline float smoothstep(float edge0, float edge1, float x)
 {
     const float t = clamp01((x - edge0) / (edge1 - edge0));
     return t * t * (3.0f - 2.0f * t);
-}
-
-// x remapped from [a0, a1] to [b0, b1] without clamping.
-inline float remap(float x, float a0, float a1, float b0, float b1)
-{
-    return b0 + (x - a0) * (b1 - b0) / (a1 - a0);
 }
 
 // Shortest signed distance between two texture coordinates on a wrapping axis.
