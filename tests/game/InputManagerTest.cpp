@@ -1,6 +1,6 @@
 #include "game/InputManager.h"
 
-#include "platform/CursorDevice.h"
+#include "FakeCursor.h"
 
 #include <GL/freeglut_std.h>
 #include <gtest/gtest.h>
@@ -11,46 +11,19 @@
 
 namespace {
 
-// A cursor the test moves by hand; records every warp.
-class FakeCursor : public CursorDevice {
-public:
-    int x = 0, y = 0;
-    bool readable = true;
-    std::vector<std::pair<int, int>>* warps = nullptr;
-
-    bool position(int& outX, int& outY) override
-    {
-        if (!readable)
-            return false;
-        outX = x;
-        outY = y;
-        return true;
-    }
-    void warp(int newX, int newY) override
-    {
-        x = newX;
-        y = newY;
-        warps->emplace_back(newX, newY);
-    }
-    int screenWidth() override { return 1280; }
-    int screenHeight() override { return 1024; }
-};
-
 class InputManagerTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
         delete InputManager::instance();
         input = InputManager::instance();
-        auto fake = std::make_unique<FakeCursor>();
-        fake->warps = &warps;
+        auto fake = std::make_unique<FakeCursor>(1280, 1024, 0, 0);
         cursor = fake.get();
         input->setCursorDevice(std::move(fake));
     }
 
     InputManager* input = nullptr;
     FakeCursor* cursor = nullptr;
-    std::vector<std::pair<int, int>> warps;
     const int x = 0, y = 0;
 };
 
@@ -122,7 +95,7 @@ TEST_F(InputManagerTest, FirstDeltaIsMeasuredFromTheOrigin)
     input->getMouseDelta(delta);
     EXPECT_EQ(delta.x, -10);
     EXPECT_EQ(delta.y, 15);
-    EXPECT_TRUE(warps.empty());
+    EXPECT_TRUE(cursor->warps.empty());
 }
 
 TEST_F(InputManagerTest, CursorAtAnEdgeJumpsToTheOppositeSide)
@@ -134,18 +107,18 @@ TEST_F(InputManagerTest, CursorAtAnEdgeJumpsToTheOppositeSide)
     cursor->x = 0;
     input->getMouseDelta(delta);
     EXPECT_EQ(delta.x, -5);  // measured before the jump
-    ASSERT_EQ(warps.size(), 1u);
-    EXPECT_EQ(warps[0], std::make_pair(1278, 500));
+    ASSERT_EQ(cursor->warps.size(), 1u);
+    EXPECT_EQ(cursor->warps[0], std::make_pair(1278, 500));
     cursor->x = 1270;
     input->getMouseDelta(delta);
     EXPECT_EQ(delta.x, -8);  // from the new position, the jump costs nothing
 
     cursor->y = 1023;
     input->getMouseDelta(delta);
-    EXPECT_EQ(warps.back(), std::make_pair(1270, 1));
+    EXPECT_EQ(cursor->warps.back(), std::make_pair(1270, 1));
     cursor->y = 0;
     input->getMouseDelta(delta);
-    EXPECT_EQ(warps.back(), std::make_pair(1270, 1022));
+    EXPECT_EQ(cursor->warps.back(), std::make_pair(1270, 1022));
 }
 
 TEST_F(InputManagerTest, UnreadableCursorGivesNoMovement)

@@ -3,7 +3,7 @@
 #include "game/InputManager.h"
 #include "physics/GamePhysic.h"
 #include "physics/PhysicsElement.h"
-#include "platform/CursorDevice.h"
+#include "FakeCursor.h"
 
 #include <GL/freeglut_std.h>
 #include <gtest/gtest.h>
@@ -16,26 +16,6 @@ namespace {
 
 constexpr float DT = 0.025f;  // one frame at the game's 40 frames per second
 constexpr int LEVEL_ID = 1;
-
-// A cursor on a screen too large for the edge warps to matter; the test moves it.
-class FakeCursor : public CursorDevice {
-public:
-    int x = 50000, y = 50000;
-
-    bool position(int& outX, int& outY) override
-    {
-        outX = x;
-        outY = y;
-        return true;
-    }
-    void warp(int newX, int newY) override
-    {
-        x = newX;
-        y = newY;
-    }
-    int screenWidth() override { return 100000; }
-    int screenHeight() override { return 100000; }
-};
 
 void expectNear(const Vector3& actual, const Vector3& expected, float tolerance)
 {

@@ -207,8 +207,9 @@ TEST_F(RenderManagerTest, DepthPassAppliesMaterialOneOnceAndNoPass)
     EXPECT_FLOAT_EQ(log[0].kd[0], 0.91f) << "material 1";
     for (const DrawRecord& record : log) {
         EXPECT_EQ(record.program, shadowProgram);
-        if (&record != &log[0])
+        if (&record != &log[0]) {
             EXPECT_FLOAT_EQ(record.kd[0], KD_SENTINEL[0]);
+        }
     }
     manager->setDepthPass(false);
     EXPECT_FALSE(FrameData::shared().depthPass);

@@ -1,0 +1,58 @@
+#include "game/LevelInfo.h"
+
+#include "game/InputManager.h"
+#include "physics/GamePhysic.h"
+#include "render/Camera.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace {
+constexpr float DEGREES_TO_RADIANS = 0.017453292f;
+}
+
+void LevelInfo::updateTilt(float, const Camera& camera)
+{
+    InputManager* input = InputManager::instance();
+    if (!input->isKeyDown(' '))
+        return;
+    MouseDelta delta;
+    input->getMouseDelta(delta);
+
+    if (lastYaw == camera.yaw) {
+        tiltX += TILT_PER_PIXEL * static_cast<float>(delta.y);
+        tiltZ += TILT_PER_PIXEL * static_cast<float>(delta.x);
+    } else {
+        const float a = (lastYaw - camera.yaw) * DEGREES_TO_RADIANS;
+        const float oldX = tiltX, oldZ = tiltZ;
+        tiltX = std::sin(a) * oldZ + std::cos(a) * oldX;
+        tiltZ = std::cos(a) * oldZ - std::sin(a) * oldX;
+    }
+    lastYaw = camera.yaw;
+    tiltX = std::clamp(tiltX, -MAX_TILT, MAX_TILT);
+    tiltZ = std::clamp(tiltZ, -MAX_TILT, MAX_TILT);
+
+    GamePhysic* physics = GamePhysic::instance();
+    physics->MoveLevelPosition(Vector3(0.0f, 0.0f, 0.0f));
+    physics->MoveLevelOrientation(tiltMatrix(camera));
+}
+
+void LevelInfo::resetTilt()
+{
+    lastYaw = tiltX = tiltZ = 0.0f;
+    GamePhysic::instance()->MoveLevelOrientation(Matrix4());
+}
+
+Matrix4 LevelInfo::tiltMatrix(const Camera& camera) const
+{
+    const float yaw = camera.yaw * DEGREES_TO_RADIANS;
+    return Matrix4::rotationY(yaw) * Matrix4::rotationX(-tiltX * DEGREES_TO_RADIANS) *
+           Matrix4::rotationZ(tiltZ * DEGREES_TO_RADIANS) * Matrix4::rotationY(-yaw);
+}
+
+bool LevelInfo::isTargetReached(const Vector3& ballPosition) const
+{
+    const Vector3 target =
+        Matrix4::transformPoint(GamePhysic::instance()->GetActorPose(actorId), targetPosition);
+    return (target - ballPosition).length() < TARGET_RADIUS;
+}

@@ -1,0 +1,152 @@
+#include "game/LevelInfo.h"
+
+#include "game/InputManager.h"
+#include "physics/GamePhysic.h"
+#include "physics/PhysicsElement.h"
+#include "render/Camera.h"
+
+#include "FakeCursor.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <list>
+#include <memory>
+
+namespace {
+
+constexpr float TOLERANCE = 1e-4f;
+constexpr float DEGREES = 0.017453292f;
+
+// A level record with the mouse under the test's control and an empty physics world.
+class LevelInfoTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        delete InputManager::instance();
+        auto fake = std::make_unique<FakeCursor>();
+        cursor = fake.get();
+        InputManager::instance()->setCursorDevice(std::move(fake));
+        MouseDelta first;
+        InputManager::instance()->getMouseDelta(first);  // the jump from (0, 0)
+        GamePhysic::instance()->Init(false);
+        camera.reset();
+    }
+
+    void TearDown() override
+    {
+        delete GamePhysic::instance();
+        delete InputManager::instance();
+    }
+
+    void holdSpace(bool down)
+    {
+        if (down)
+            InputManager::instance()->keyDown(' ', 0, 0);
+        else
+            InputManager::instance()->keyUp(' ', 0, 0);
+    }
+
+    void moveMouse(int dx, int dy)
+    {
+        cursor->x += dx;
+        cursor->y += dy;
+        level.updateTilt(0.025f, camera);
+    }
+
+    FakeCursor* cursor = nullptr;
+    Camera camera;
+    LevelInfo level;
+};
+
+void expectMatrixNear(const Matrix4& a, const Matrix4& b)
+{
+    for (int i = 0; i < 16; ++i)
+        EXPECT_NEAR(a[i], b[i], TOLERANCE) << "element " << i;
+}
+
+}  // namespace
+
+TEST_F(LevelInfoTest, MouseTiltsOnlyWhileSpaceIsHeld)
+{
+    moveMouse(40, 80);
+    EXPECT_EQ(level.tiltX, 0.0f);
+    EXPECT_EQ(level.tiltZ, 0.0f);
+    MouseDelta cameraTakes;  // without space the camera consumes the movement
+    InputManager::instance()->getMouseDelta(cameraTakes);
+
+    holdSpace(true);
+    moveMouse(40, 80);
+    EXPECT_FLOAT_EQ(level.tiltZ, 1.0f);  // 0.025 degrees per pixel
+    EXPECT_FLOAT_EQ(level.tiltX, 2.0f);
+
+    holdSpace(false);
+    moveMouse(40, 80);
+    EXPECT_FLOAT_EQ(level.tiltZ, 1.0f);  // released: the tilt stays
+}
+
+TEST_F(LevelInfoTest, TiltStopsAtFiveDegrees)
+{
+    holdSpace(true);
+    moveMouse(1000, -1000);
+    EXPECT_FLOAT_EQ(level.tiltZ, 5.0f);
+    EXPECT_FLOAT_EQ(level.tiltX, -5.0f);
+}
+
+TEST_F(LevelInfoTest, CameraTurnDropsTheMovementAndTurnsTheTilt)
+{
+    holdSpace(true);
+    moveMouse(0, 80);  // tiltX 2
+    camera.yaw = 90.0f;
+    moveMouse(400, 400);
+    // a = (0 - 90) degrees: the tilt about x becomes a tilt about z.
+    EXPECT_NEAR(level.tiltX, 0.0f, TOLERANCE);
+    EXPECT_NEAR(level.tiltZ, 2.0f, TOLERANCE);
+    EXPECT_EQ(level.lastYaw, 90.0f);
+}
+
+TEST_F(LevelInfoTest, TiltMatrixTurnsAboutTheCameraAxes)
+{
+    level.tiltX = 3.0f;
+    level.tiltZ = -2.0f;
+    expectMatrixNear(level.tiltMatrix(camera),
+                     Matrix4::rotationX(-3.0f * DEGREES) * Matrix4::rotationZ(-2.0f * DEGREES));
+    // Seen from a camera turned by 90 degrees, the same tilt is the same turn
+    // relative to that camera: the world axes it turns about are turned too.
+    camera.yaw = 90.0f;
+    const Matrix4 turned = level.tiltMatrix(camera);
+    const Matrix4 expected = Matrix4::rotationY(90.0f * DEGREES) * Matrix4::rotationX(-3.0f * DEGREES) *
+                             Matrix4::rotationZ(-2.0f * DEGREES) * Matrix4::rotationY(-90.0f * DEGREES);
+    expectMatrixNear(turned, expected);
+}
+
+TEST_F(LevelInfoTest, TiltReachesThePhysicsAndResetLevelsIt)
+{
+    PhysicsElement floor;
+    floor.type = "box";
+    floor.measures = {100, 2, 100};
+    level.actorId = 7;
+    GamePhysic::instance()->CreateKinematicLevel(level.actorId, {&floor});
+
+    holdSpace(true);
+    moveMouse(0, 200);  // tiltX 5
+    GamePhysic::instance()->Simulate();
+    GamePhysic::instance()->FetchResults();
+    // Written as +5 degrees about x, read back transposed.
+    expectMatrixNear(GamePhysic::instance()->GetActorPose(level.actorId),
+                     Matrix4::transposed(level.tiltMatrix(camera)));
+
+    level.resetTilt();
+    EXPECT_EQ(level.tiltX, 0.0f);
+    GamePhysic::instance()->Simulate();
+    GamePhysic::instance()->FetchResults();
+    expectMatrixNear(GamePhysic::instance()->GetActorPose(level.actorId), Matrix4());
+}
+
+TEST_F(LevelInfoTest, TargetIsReachedWithinFourUnits)
+{
+    level.targetPosition = {10, 0, 0};
+    EXPECT_TRUE(level.isTargetReached({13.9f, 0, 0}));
+    EXPECT_FALSE(level.isTargetReached({14.1f, 0, 0}));
+    EXPECT_TRUE(level.isTargetReached({10, 3.9f, 0}));
+}
