@@ -6,7 +6,13 @@
 #include <cstdint>
 #include <memory>
 
+class Ball;
+class Camera;
+class Light;
+class ParticleEmitter;
+class ParticleRenderer;
 class PerformanceCounter;
+struct LevelInfo;
 
 // The state of play and one step of it per idle call; the frame is drawn by
 // display(). Game state is a set of flags, not an enumeration.
@@ -14,6 +20,10 @@ class Game : public Singleton<Game> {
     friend class Singleton<Game>;
 
 public:
+    static constexpr int LEVEL_COUNT = 3;
+    static constexpr float BALL_RADIUS = 3.0f;
+    static constexpr int PARTICLE_CAPACITY = 50000;
+
     ~Game() override;
 
     void init();
@@ -21,6 +31,10 @@ public:
     void display();
     void reshape(int w, int h);
     void handleKeys();
+    // Builds the level of fileName with a ball at its start; nothing while a level exists.
+    void loadLevel(const char* fileName);
+    // Removes the ball, the level's scene, physics and particles.
+    void unloadLevel();
     // Releases what the game holds before the process ends.
     void shutdown();
 
@@ -34,7 +48,15 @@ public:
 
 private:
     Game();
+    void measureFrame();
+    void moveLight();
+    void computeFrustum();
+    void publishEyeToBall();
+    void updateParticles();
+    void renderDepthPass();
+    void renderScene();
     void drawText();
+    void showMessage(const char* text);
 
     std::unique_ptr<PerformanceCounter> performanceCounter;
 
@@ -64,7 +86,13 @@ private:
     bool ballOutside = false;
     bool airborne = false;
 
-    int renderPass = 0;
+    int renderPass = 0;  // 1 while the shadow depth pass draws, 2 the scene pass
+    Light* light = nullptr;
+    Camera* camera = nullptr;
+    LevelInfo* level = nullptr;  // null between levels
+    Ball* ball = nullptr;        // null between levels
+    ParticleRenderer* particleRenderer = nullptr;
+    ParticleEmitter* particleEmitter = nullptr;
     bool showHelp = false;
     float messageTimer = 0.0f;  // seconds the settings message has shown; it shows below 2
     char messageText[128] = "";
