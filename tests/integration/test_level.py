@@ -1,0 +1,131 @@
+"""A level on screen: the test course drawn by the real game under Xvfb."""
+
+import math
+import os
+import time
+import unittest
+
+from harness import GameSession, SOURCE_DIR
+
+WIDTH, HEIGHT = 800, 600
+CONFIG = "screenWidth %d screenHeight %d windowName Pitchroll\n" % (WIDTH, HEIGHT)
+COURSE = os.path.join(SOURCE_DIR, "tests", "data", "levels", "course.xml")
+BALL_START = (-40.0, 4.0, 30.0)
+HUB = (0.0, 4.0, -5.0)       # the rotating arm's hub
+FENCE_OPEN_TAG = "<gameElement type=box id=15 ballTest=true>"
+
+
+def course(text=None):
+    with open(COURSE) as f:
+        return f.read() if text is None else text(f.read())
+
+
+def session(level_text):
+    """The game with its data and the given level file as the first level."""
+    return GameSession(CONFIG, with_data=True, data_files={"data/levels/jungle.xml": level_text},
+                       extra_env={"SDL_AUDIODRIVER": "dummy"})
+
+
+def project(point, distance=250.0, pitch=25.0, yaw=0.0, width=WIDTH, height=HEIGHT):
+    """Window pixel of a world point seen by the camera at its start pose."""
+    x, y, z = point
+    a = math.radians(yaw)
+    x, z = math.cos(a) * x + math.sin(a) * z, -math.sin(a) * x + math.cos(a) * z
+    b = math.radians(pitch)
+    y, z = math.cos(b) * y - math.sin(b) * z, math.sin(b) * y + math.cos(b) * z
+    z -= distance
+    f = 1.0 / math.tan(math.radians(20.0))
+    ndc_x = f / (width / height) * x / -z
+    ndc_y = f * y / -z
+    return int((ndc_x + 1.0) / 2.0 * width), int((1.0 - ndc_y) / 2.0 * height)
+
+
+def region(image, center, radius):
+    cx, cy = center
+    return image.crop((cx - radius, cy - radius, cx + radius + 1, cy + radius + 1))
+
+
+def mean_brightness(image):
+    pixels = list(image.getdata())
+    return sum(sum(p) / 3.0 for p in pixels) / len(pixels)
+
+
+def changed_fraction(a, b, threshold=40, box=None):
+    """Share of pixels whose largest channel difference exceeds threshold."""
+    if box:
+        a, b = a.crop(box), b.crop(box)
+    pairs = zip(a.getdata(), b.getdata())
+    changed = sum(1 for p, q in pairs if max(abs(p[i] - q[i]) for i in range(3)) > threshold)
+    return changed / float(a.width * a.height)
+
+
+class LevelOnScreen(unittest.TestCase):
+    def test_level_and_sky_box_are_drawn(self):
+        with session(course()) as game:
+            shot = game.screenshot("course", settle=2.0)
+            floor = region(shot, project((20.0, 0.0, 10.0)), 6)
+            r, g, b = [sum(c) / len(c) for c in zip(*floor.getdata())]
+            self.assertGreater(g, r, "the floor is grass")
+            self.assertGreater(g, 40)
+            sky = shot.crop((0, 0, WIDTH, 40))
+            self.assertGreater(mean_brightness(sky), 8, "the sky box is drawn behind the level")
+            # Many colours: textured, lit and shadowed, not flat fills.
+            self.assertGreater(len(set(shot.getdata())), 5000)
+
+    def test_render_methods_and_display_lists_draw_the_same_picture(self):
+        # The arm turns and the light moves: compare each switch with the frame
+        # just before it, where only that motion differs.
+        with session(course()) as game:
+            game.screenshot("method-warmup", settle=1.5)
+            for step, key in enumerate(["F6", "F6", "F6", "F7", "F6", "F6", "F6", "F7"]):
+                before = game.screenshot("method-before-%d" % step, settle=0.2)
+                game.key(key, hold=0.3)
+                after = game.screenshot("method-after-%d" % step, settle=0.1)
+                self.assertLess(changed_fraction(before, after), 0.02,
+                                "pressing %s (step %d) changed the picture" % (key, step))
+            output = game.stdout()
+            self.assertEqual(output.count("RENDERMETHOD_IMMEDIATE set"), 2)
+            self.assertEqual(output.count("RENDERMETHOD_VERTEXARRAY set"), 2)
+            self.assertEqual(output.count("RENDERMETHOD_VERTEXBUFFER set"), 2)
+
+    def test_mouse_orbits_the_camera(self):
+        with session(course()) as game:
+            game.focus()
+            before = game.screenshot("orbit-before", settle=1.0)
+            for _ in range(6):
+                game.xdotool("mousemove_relative", "--", 8, 0)
+                time.sleep(0.05)
+            after = game.screenshot("orbit-after", settle=0.5)
+            self.assertGreater(changed_fraction(before, after), 0.05)
+            # The camera circles the level: the ball is no longer where it was drawn.
+            ball = region(before, project(BALL_START), 3)
+            self.assertNotEqual(list(ball.getdata()),
+                                list(region(after, project(BALL_START), 3).getdata()))
+
+    def test_wall_between_camera_and_ball_fades_to_show_the_ball(self):
+        with session(course()) as game:
+            faded = game.screenshot("fence-fading", settle=2.0)
+        opaque_course = course(lambda text: text.replace(
+            FENCE_OPEN_TAG, FENCE_OPEN_TAG.replace("ballTest=true", "ballTest=false")))
+        with session(opaque_course) as game:
+            opaque = game.screenshot("fence-opaque", settle=2.0)
+        ball = project(BALL_START)
+        # The marble is white and red: bright through the faded planks, hidden by
+        # the brown planks where the fence may not fade.
+        self.assertGreater(mean_brightness(region(faded, ball, 4)),
+                           mean_brightness(region(opaque, ball, 4)) + 20)
+
+    def test_rotating_element_moves_on_screen(self):
+        with session(course()) as game:
+            first = game.screenshot("arm-first", settle=1.0)
+            time.sleep(0.8)
+            second = game.screenshot("arm-second", settle=0.0)
+            hub_x, hub_y = project(HUB)
+            near_arm = (hub_x - 60, hub_y - 40, hub_x + 60, hub_y + 40)
+            far_corner = (0, 0, 150, 100)
+            self.assertGreater(changed_fraction(first, second, box=near_arm), 0.02)
+            self.assertLess(changed_fraction(first, second, box=far_corner), 0.01)
+
+
+if __name__ == "__main__":
+    unittest.main()
