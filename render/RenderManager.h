@@ -4,6 +4,7 @@
 #include "math/Vector3.h"
 #include "render/RenderMethod.h"
 
+#include <cstddef>
 #include <list>
 #include <map>
 #include <string>

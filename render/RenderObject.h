@@ -36,8 +36,12 @@ public:
     // movingIndex >= 0); then culling and fading against FrameData's frustum and
     // eye-to-ball ray. noFade keeps alpha as it is (alpha blending switched off).
     virtual void update(float dt, const Matrix4& parent, bool noFade);
-    // Draws with renderMethod (RenderMethod.h); useStoredWorld multiplies the
-    // modelview by worldMatrix instead of the local placement (blended pass).
+    // Draws with renderMethod (RenderMethod.h), nothing when culled. The modelview
+    // is multiplied by worldMatrix when useStoredWorld (blended pass), else by
+    // localMatrix; a moving element's modelview becomes FrameData's view, then its
+    // body's pose, then localMatrix, whatever the scene nodes pushed. In the scene
+    // pass it also hands the effect its model matrix and the eye and light in
+    // object space.
     virtual void render(int renderMethod, bool useDisplayLists, bool useStoredWorld);
     // Frees the arrays and deletes the buffer objects and display lists. Safe to repeat.
     virtual void releaseBuffers();
