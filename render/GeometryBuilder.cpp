@@ -193,7 +193,9 @@ void GeometryBuilder::meshTangents(MeshGeometry& geometry)
         const Vector3& n = vertex.normal;
         const Vector3& t = tan1[static_cast<std::size_t>(k)];
         vertex.tangent = normalizedOr(t - n * n.dot(t), perpendicular(n));
-        vertex.binormal = vertex.tangent.cross(n);
+        // normal x tangent, so that binormal * handedness follows increasing v as
+        // on boxes and spheres; the shader reads every normal map that way.
+        vertex.binormal = n.cross(vertex.tangent);
         vertex.handedness = n.cross(t).dot(tan2[static_cast<std::size_t>(k)]) < 0.0f ? -1.0f : 1.0f;
     }
 }

@@ -249,11 +249,12 @@ TEST(GeometryBuilder, QuadTangentFollowsUAndHandednessFollowsTheMapping)
     for (int i = 0; i < 4; ++i) {
         SCOPED_TRACE(i);
         expectNear(mesh.vertices[i].tangent, {1, 0, 0});
-        expectNear(mesh.vertices[i].binormal, {0, -1, 0});  // tangent x normal
+        expectNear(mesh.vertices[i].binormal, {0, 1, 0});  // along v, as on boxes
         EXPECT_EQ(mesh.vertices[i].handedness, 1.0f);
     }
 
-    // Mirrored: u along -x. The tangent turns round and the handedness flips.
+    // Mirrored: u along -x. The tangent turns round and the handedness flips, so
+    // binormal * handedness still points along increasing v.
     const float mirrored[4][2] = {{1, 0}, {0, 0}, {0, 1}, {1, 1}};
     Geometry flipped;
     quad(flipped, mirrored);
@@ -261,7 +262,7 @@ TEST(GeometryBuilder, QuadTangentFollowsUAndHandednessFollowsTheMapping)
     for (int i = 0; i < 4; ++i) {
         SCOPED_TRACE(i);
         expectNear(flipped.vertices[i].tangent, {-1, 0, 0});
-        expectNear(flipped.vertices[i].binormal, {0, 1, 0});
+        expectNear(flipped.vertices[i].binormal, {0, -1, 0});
         EXPECT_EQ(flipped.vertices[i].handedness, -1.0f);
     }
 }
