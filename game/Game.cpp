@@ -146,11 +146,7 @@ void Game::loadLevel(const char* fileName)
 
 void Game::unloadLevel()
 {
-    if (ball) {
-        ball->destroy();
-        delete ball;
-        ball = nullptr;
-    }
+    destroyBall();
     delete level;
     level = nullptr;
     particleEmitter->clear();
@@ -158,6 +154,15 @@ void Game::unloadLevel()
     RenderManager::instance()->removeNodes("levelNode");
     GamePhysic::instance()->ClearLevel();
     ShadowMapper::instance()->enabled = false;
+}
+
+void Game::destroyBall()
+{
+    if (!ball)
+        return;
+    ball->destroy();
+    delete ball;
+    ball = nullptr;
 }
 
 void Game::update()
@@ -444,11 +449,7 @@ void Game::drawText()
 void Game::shutdown()
 {
     ShaderManager::instance()->shutdown();
-    if (ball) {
-        ball->destroy();
-        delete ball;
-        ball = nullptr;
-    }
+    destroyBall();
     delete camera;
     camera = nullptr;
     delete light;

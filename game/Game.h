@@ -48,6 +48,7 @@ public:
 
 private:
     Game();
+    void destroyBall();
     void measureFrame();
     void moveLight();
     void computeFrustum();

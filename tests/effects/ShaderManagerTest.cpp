@@ -109,25 +109,9 @@ std::string technique(const std::string& name, const std::string& fragment)
            fragment + "; } }\n";
 }
 
-GLuint makeTexture(int width, int height, const std::function<void(int, int, float*)>& texel)
-{
-    std::vector<float> pixels(static_cast<std::size_t>(width) * height * 4);
-    for (int y = 0; y < height; ++y)
-        for (int x = 0; x < width; ++x)
-            texel(x, y, &pixels[(static_cast<std::size_t>(y) * width + x) * 4]);
-    GLuint texture = 0;
-    glGenTextures(1, &texture);
-    glBindTexture(GL_TEXTURE_2D, texture);
-    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR);
-    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
-    glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA8, width, height, 0, GL_RGBA, GL_FLOAT, pixels.data());
-    glBindTexture(GL_TEXTURE_2D, 0);
-    return texture;
-}
-
 GLuint makeFlatTexture(float r, float g, float b)
 {
-    return makeTexture(4, 4, [=](int, int, float* c) {
+    return GlTestContext::makeTexture(4, 4, [=](int, int, float* c) {
         c[0] = r;
         c[1] = g;
         c[2] = b;
@@ -162,7 +146,7 @@ GLuint makeBumpMap(bool flat)
     const int cells = 4;
     const float pi = 3.14159265f;
     const float relief = 0.05f;  // dome height in texture widths
-    return makeTexture(size, size, [=](int x, int y, float* c) {
+    return GlTestContext::makeTexture(size, size, [=](int x, int y, float* c) {
         // Position in the dome's cell, -1..1 on both axes.
         const float cx = std::fmod((x + 0.5f) * cells / size, 1.0f) * 2.0f - 1.0f;
         const float cy = std::fmod((y + 0.5f) * cells / size, 1.0f) * 2.0f - 1.0f;
@@ -295,7 +279,7 @@ Image renderQuad(const char* pass, const char* screenshot = nullptr)
 GLuint makeColourTexture()
 {
     // Sand-coloured checks, 8 per texture side.
-    return makeTexture(64, 64, [](int x, int y, float* c) {
+    return GlTestContext::makeTexture(64, 64, [](int x, int y, float* c) {
         const bool dark = ((x / 8) + (y / 8)) % 2 == 1;
         c[0] = dark ? 0.75f : 0.9f;
         c[1] = dark ? 0.62f : 0.78f;
@@ -528,7 +512,7 @@ TEST(ShaderManager, GlowPassesExtractBlurAndAdd)
     glViewport(0, 0, WIDTH, HEIGHT);
 
     // Extraction: a dim left half stays dark, a white right half glows.
-    const GLuint halves = makeTexture(64, 64, [](int x, int, float* c) {
+    const GLuint halves = GlTestContext::makeTexture(64, 64, [](int x, int, float* c) {
         c[0] = c[1] = c[2] = x < 32 ? 0.4f : 1.0f;
         c[3] = 1.0f;
     });
@@ -541,7 +525,7 @@ TEST(ShaderManager, GlowPassesExtractBlurAndAdd)
     EXPECT_GT(image.mean(500, 200, 620, 280), 250.0f);
 
     // Blur across: one bright column spreads to its neighbours.
-    const GLuint column = makeTexture(64, 64, [](int x, int, float* c) {
+    const GLuint column = GlTestContext::makeTexture(64, 64, [](int x, int, float* c) {
         c[0] = c[1] = c[2] = x == 32 ? 1.0f : 0.0f;
         c[3] = 1.0f;
     });

@@ -3,6 +3,8 @@
 #include "RenderTestSupport.h"
 
 #include <GL/glew.h>
+#include "Perspective.h"
+
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -13,18 +15,6 @@ namespace {
 
 constexpr float TOLERANCE = 1e-4f;
 
-// gluPerspective's matrix, column-major.
-Matrix4 perspective(float fovyDegrees, float aspect, float zNear, float zFar)
-{
-    const float f = 1.0f / std::tan(fovyDegrees * 0.017453292f / 2.0f);
-    float m[16] = {};
-    m[0] = f / aspect;
-    m[5] = f;
-    m[10] = (zFar + zNear) / (zNear - zFar);
-    m[11] = -1.0f;
-    m[14] = 2.0f * zFar * zNear / (zNear - zFar);
-    return Matrix4(m);
-}
 
 void expectMatrixNear(const Matrix4& actual, const Matrix4& expected, float tolerance)
 {

@@ -37,7 +37,7 @@ constexpr std::uint8_t CLEAR_GREY = 51;  // 0.2
 
 GLuint checker(float r, float g, float b)
 {
-    return makeTexture(16, 16, [=](int x, int y, float* c) {
+    return GlTestContext::makeTexture(16, 16, [=](int x, int y, float* c) {
         const float shade = ((x / 4 + y / 4) % 2) ? 1.0f : 0.6f;
         c[0] = r * shade;
         c[1] = g * shade;
@@ -50,7 +50,7 @@ GLuint checker(float r, float g, float b)
 // frame changes the lighting; height in alpha for the parallax shift.
 GLuint bumps()
 {
-    return makeTexture(64, 64, [](int x, int y, float* c) {
+    return GlTestContext::makeTexture(64, 64, [](int x, int y, float* c) {
         const float s = (x + 0.5f) / 64.0f, t = (y + 0.5f) / 64.0f;
         const float dx = 0.8f * std::sin(s * 6.2831855f * 2.0f);
         const float dy = 0.5f * std::cos(t * 6.2831855f * 3.0f);
@@ -117,22 +117,6 @@ const Materials& setUp()
     glEnable(GL_CULL_FACE);
     glCullFace(GL_BACK);
     return materials;
-}
-
-GLuint makeTexture(int width, int height, const std::function<void(int, int, float*)>& texel)
-{
-    std::vector<float> pixels(static_cast<std::size_t>(width) * height * 4);
-    for (int y = 0; y < height; ++y)
-        for (int x = 0; x < width; ++x)
-            texel(x, y, &pixels[(static_cast<std::size_t>(y) * width + x) * 4]);
-    GLuint texture = 0;
-    glGenTextures(1, &texture);
-    glBindTexture(GL_TEXTURE_2D, texture);
-    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR);
-    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
-    glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA8, width, height, 0, GL_RGBA, GL_FLOAT, pixels.data());
-    glBindTexture(GL_TEXTURE_2D, 0);
-    return texture;
 }
 
 void writeMesh(const std::string& fileName, const std::vector<Vertex>& vertices,

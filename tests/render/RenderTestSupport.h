@@ -32,9 +32,6 @@ struct Materials {
 // Once per process; later calls return the same materials.
 const Materials& setUp();
 
-// A texture whose texel (x, y) is given by texel (RGBA in 0..1).
-GLuint makeTexture(int width, int height, const std::function<void(int, int, float*)>& texel);
-
 // Writes data/meshes/<fileName> through OGRE's serializer: positions, normals and
 // texture coordinates of vertices, one sub-mesh with 32-bit indices.
 void writeMesh(const std::string& fileName, const std::vector<Vertex>& vertices,

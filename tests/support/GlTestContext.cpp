@@ -51,3 +51,20 @@ bool GlTestContext::writePpm(const char* fileName, const std::vector<std::uint8_
         std::fwrite(&rgba[i], 1, 3, file);
     return std::fclose(file) == 0;
 }
+
+unsigned int GlTestContext::makeTexture(int width, int height,
+                                        const std::function<void(int, int, float*)>& texel)
+{
+    std::vector<float> pixels(static_cast<std::size_t>(width) * height * 4);
+    for (int y = 0; y < height; ++y)
+        for (int x = 0; x < width; ++x)
+            texel(x, y, &pixels[(static_cast<std::size_t>(y) * width + x) * 4]);
+    GLuint texture = 0;
+    glGenTextures(1, &texture);
+    glBindTexture(GL_TEXTURE_2D, texture);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
+    glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA8, width, height, 0, GL_RGBA, GL_FLOAT, pixels.data());
+    glBindTexture(GL_TEXTURE_2D, 0);
+    return texture;
+}

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <vector>
 
 // A real OpenGL context for tests: one freeglut window (double-buffered RGBA
@@ -12,6 +13,10 @@ public:
 
     // RGBA pixels of the back buffer, rows top-down (row 0 is the window's top).
     static std::vector<std::uint8_t> readPixels(int width, int height);
+    // A linear-filtered RGBA8 texture of width x height whose texel (x, y) the
+    // function fills with four floats.
+    static unsigned int makeTexture(int width, int height,
+                                    const std::function<void(int, int, float*)>& texel);
     // Writes pixels (as readPixels returns them) to a binary PPM file for viewing.
     static bool writePpm(const char* fileName, const std::vector<std::uint8_t>& rgba, int width,
                          int height);
