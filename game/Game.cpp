@@ -9,9 +9,11 @@
 #include "game/HudText.h"
 #include "game/InputManager.h"
 #include "game/LevelInfo.h"
+#include "game/ParticleEffects.h"
 #include "level/LevelLoader.h"
 #include "level/MaterialManager.h"
 #include "level/TextureManager.h"
+#include "math/Random.h"
 #include "physics/DebugRenderer.h"
 #include "physics/GamePhysic.h"
 #include "platform/PerformanceCounter.h"
@@ -34,6 +36,7 @@ namespace {
 constexpr int FONT = 1;  // 9x15, used for every line
 constexpr float YELLOW[3] = {1.0f, 1.0f, 0.0f};
 constexpr int KEY_ESCAPE = 27;
+constexpr int KEY_ENTER = 13;
 constexpr float LIGHT_START[4] = {276.0f, 300.0f, 36.0f, 1.0f};
 constexpr float LIGHT_FIELD_OF_VIEW = 40.0f;  // degrees, vertical
 
@@ -110,6 +113,7 @@ void Game::init()
 
     glTexEnvf(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_MODULATE);
     glEnable(GL_TEXTURE_2D);
+    glow.create();
 
     particleRenderer = new ParticleRenderer();
     particleRenderer->load("data/Textures/particle.tga", PARTICLE_CAPACITY);
@@ -117,6 +121,7 @@ void Game::init()
     particleEmitter = new ParticleEmitter();
     particleEmitter->init(PARTICLE_CAPACITY);
     particleEmitter->setGroundPlane(Vector3(0.0f, 1.0f, 0.0f), Vector3(0.0f, 0.0f, 0.0f));
+    particleEffects = new ParticleEffects(*particleEmitter);
 
     // The first update waits for this step.
     physics->Simulate();
@@ -135,7 +140,10 @@ void Game::loadLevel(const char* fileName)
 
     elapsedTime = 0.0;
     ballOutside = false;
+    jumpHeight = 0.0f;
     airborne = false;
+    previousBallHeight = 0.0f;
+    previousGroundDistance = 0.0f;
     levelFinished = false;
 
     ShadowMapper* shadows = ShadowMapper::instance();
@@ -174,8 +182,12 @@ void Game::update()
         physics->FetchResults();
     handleKeys();
     moveLight();
-    if (!paused && level)
+    if (!paused && level) {
         level->updateTilt(static_cast<float>(frameTime), *camera);
+        if (ball)
+            checkBall();
+    }
+    emitLevelParticles();
 
     glCallList(projectionList);
     if (!InputManager::instance()->isKeyDown('v'))
@@ -262,6 +274,104 @@ void Game::publishEyeToBall()
         frame.eyeToBall = Ray(eye, toBall);
 }
 
+// The ball checks of a running frame: a jump too high, reaching the target,
+// leaving the ground, falling out of the level, or rolling (a trail).
+void Game::checkBall()
+{
+    GamePhysic* physics = GamePhysic::instance();
+    const float height = ball->heightAboveGround();
+    const Vector3 velocity = physics->GetActorVelocity(ball->getActorId());
+    const Vector3 position = ball->position();
+
+    // Jump tracking: a ball that rose more than JUMP_HEIGHT above the surface is
+    // lost once it is back within JUMP_RESET_HEIGHT of the level it started from.
+    if (std::fabs(previousGroundDistance - height) > JUMP_RESET_HEIGHT) {
+        std::printf("reset\n");
+        jumpHeight = 0.0f;
+        airborne = false;
+    } else if (jumpHeight > JUMP_RESET_HEIGHT) {
+        std::printf("reducing\n");
+        jumpHeight -= previousBallHeight - position.y;
+    } else if (airborne) {
+        loseBall(position);
+        std::printf("Ball jumped to high! Press 'r' to reset ball\n");
+        paused = true;
+        ballLost = true;
+        airborne = false;
+    } else {
+        airborne = false;
+    }
+    previousBallHeight = position.y;
+    previousGroundDistance = height;
+    if (ballLost)
+        return;
+
+    const Vector3 now = ball->position();
+    if (level->isTargetReached(now) && !levelFinished) {
+        finishLevel(now);
+        std::printf("Target reached!\n");
+        return;
+    }
+    if (height > JUMP_HEIGHT && height < physics->NoHitDistance()) {
+        if (!airborne)
+            jumpHeight = height;
+        airborne = true;
+        return;
+    }
+    if (position.y < FALL_DEPTH) {
+        loseBall(position);
+        ballOutside = true;
+        paused = true;
+        ballLost = true;
+        return;
+    }
+    if (std::sqrt(velocity.x * velocity.x + velocity.z * velocity.z) > TRAIL_SPEED)
+        particleEffects->trail(position, velocity, static_cast<float>(elapsedTime));
+}
+
+// What every loss does: the ball vanishes in a burst with its sound, and the level
+// is levelled again at once.
+void Game::loseBall(const Vector3& position)
+{
+    ball->visible = false;
+    sound.playEffect(GameSound::EFFECT_BALL_LOST);
+    particleEffects->lossBurst(position);
+    level->resetTilt();
+    GamePhysic::instance()->Simulate();
+    GamePhysic::instance()->FetchResults();
+}
+
+// The target reached, or the End key: the ball vanishes in a burst of light, the
+// camera circles the level and play stops until Enter.
+void Game::finishLevel(const Vector3& ballPosition)
+{
+    ball->visible = false;
+    particleEffects->targetBurst(ballPosition);
+    camera->mode = Camera::MODE_AUTOMATIC;
+    paused = true;
+    levelFinished = true;
+    fireworksTimer = 0.0f;
+    sound.playEffect(GameSound::EFFECT_END_LEVEL);
+}
+
+// The world's weather and the target marker every frame, paused or not, and
+// fireworks over a finished lagoon.
+void Game::emitLevelParticles()
+{
+    particleEffects->levelParticles(levelIndex);
+    if (level) {
+        particleEffects->targetMarker(levelIndex, level->targetPosition,
+                                      GamePhysic::instance()->GetActorPose(level->actorId));
+    }
+    if (levelFinished && levelIndex == 2) {
+        fireworksTimer += static_cast<float>(frameTime);
+        if (fireworksTimer > 0.3f + 0.2f * Random::unit()) {
+            particleEffects->firework();
+            fireworksTimer = 0.0f;
+        }
+    }
+}
+
 void Game::updateParticles()
 {
     const Matrix4 levelTilt = level ? Matrix4::inverseAffine(level->tiltMatrix(*camera)) : Matrix4();
@@ -274,31 +384,101 @@ void Game::updateParticles()
 void Game::handleKeys()
 {
     InputManager* input = InputManager::instance();
+    // While space is held in play the mouse tilts the level instead.
     if (!(input->isKeyDown(' ') && !paused))
         camera->update(static_cast<float>(frameTime));
 
+    handleSettingKeys();
+    if (input->wasKeyPressed(KEY_ENTER) && !ballLost) {
+        paused = !paused;
+        if (levelFinished)
+            nextLevel();
+    }
+    if (input->wasKeyPressed('r') && ballLost)
+        resetBall();
+    if (input->wasKeyPressed(specialKey(GLUT_KEY_END)) && ball) {
+        finishLevel(ball->position());
+        ballLost = false;
+        ballOutside = false;
+    }
+    if (input->wasKeyPressed(KEY_ESCAPE)) {
+        shutdown();
+        std::exit(0);
+    }
+}
+
+// F1 to F9: help, frame counter and the render settings, each with a confirmation.
+void Game::handleSettingKeys()
+{
+    InputManager* input = InputManager::instance();
+    RenderManager* renderManager = RenderManager::instance();
+    TextureManager* textures = TextureManager::instance();
     if (input->wasKeyPressed(specialKey(GLUT_KEY_F1)))
         showHelp = !showHelp;
     if (input->wasKeyPressed(specialKey(GLUT_KEY_F2))) {
         showFrameCounter = !showFrameCounter;
         showMessage(showFrameCounter ? "Framecounter enabled" : "Framecounter disabled");
     }
+    if (input->wasKeyPressed(specialKey(GLUT_KEY_F3))) {
+        wireframe = !wireframe;
+        glPolygonMode(GL_FRONT_AND_BACK, wireframe ? GL_LINE : GL_FILL);
+        showMessage(wireframe ? "Wireframe enabled" : "Wireframe disabled");
+    }
+    if (input->wasKeyPressed(specialKey(GLUT_KEY_F4))) {
+        filterIndex = filterIndex + 1 > 1 ? 0 : filterIndex + 1;
+        textures->setFilterMode(filterIndex == 0 ? 1 : 2);
+        showMessage(filterIndex == 0 ? "Filtermethod set to nearest" : "Filtermethod set to linear");
+    }
+    if (input->wasKeyPressed(specialKey(GLUT_KEY_F5))) {
+        mipmapIndex = mipmapIndex + 1 > 2 ? 0 : mipmapIndex + 1;
+        textures->setMipmapMode(mipmapIndex);
+        static const char* const mipmapping[] = {"MipMapping disabled", "MipMapping set to nearest",
+                                                 "MipMapping set to linear"};
+        showMessage(mipmapping[mipmapIndex]);
+    }
     if (input->wasKeyPressed(specialKey(GLUT_KEY_F6))) {
-        RenderManager* renderManager = RenderManager::instance();
         renderManager->switchRenderMethod();
-        static const char* const names[] = {"Rendermethod set to immediate",
-                                            "Rendermethod set to vertex array",
-                                            "Rendermethod set to vertex buffer"};
-        showMessage(names[renderManager->getRenderMethod()]);
+        static const char* const methods[] = {"Rendermethod set to immediate",
+                                              "Rendermethod set to vertex array",
+                                              "Rendermethod set to vertex buffer"};
+        showMessage(methods[renderManager->getRenderMethod()]);
     }
     if (input->wasKeyPressed(specialKey(GLUT_KEY_F7))) {
         useDisplayLists = !useDisplayLists;
         showMessage(useDisplayLists ? "Displaylists enabled" : "Displaylists disabled");
     }
-    if (input->wasKeyPressed(KEY_ESCAPE)) {
-        shutdown();
-        std::exit(0);
+    if (input->wasKeyPressed(specialKey(GLUT_KEY_F8))) {
+        frustumCulling = !frustumCulling;
+        FrameData::shared().frustumCulling = frustumCulling;
+        std::printf("View Frustum Culling: %d\n", frustumCulling ? 1 : 0);
+        showMessage(frustumCulling ? "Frustum culling enabled" : "Frustum culling disabled");
     }
+    if (input->wasKeyPressed(specialKey(GLUT_KEY_F9))) {
+        noAlphaBlending = !noAlphaBlending;
+        renderManager->setNoAlphaBlending(noAlphaBlending);
+        showMessage(noAlphaBlending ? "Alpha blending disabled" : "Alpha blending enabled");
+    }
+}
+
+// Enter after a finished level: the next of the three levels, from the start.
+void Game::nextLevel()
+{
+    unloadLevel();
+    levelIndex = levelIndex + 1 > LEVEL_COUNT - 1 ? 0 : levelIndex + 1;
+    loadLevel(LEVEL_FILES[levelIndex]);
+    camera->mode = Camera::MODE_USER;
+    camera->reset();
+}
+
+// 'r' after a lost ball: a new ball at the start; the tilt was reset on the loss.
+void Game::resetBall()
+{
+    destroyBall();
+    ball = new Ball();
+    ball->create(level->startPosition, BALL_RADIUS);
+    ballOutside = false;
+    paused = false;
+    ballLost = false;
 }
 
 void Game::showMessage(const char* text)
@@ -331,16 +511,17 @@ void Game::reshape(int w, int h)
 void Game::display()
 {
     glColor3f(1.0f, 1.0f, 1.0f);
-    // The text overlay of the last frame left depth testing off.
+    // The glow pass of the last frame left depth testing off.
     glEnable(GL_DEPTH_TEST);
     renderDepthPass();
 
+    // The scene into the glow pass's square target; nothing fades while play is stopped.
     RenderManager* renderManager = RenderManager::instance();
     const bool rememberedNoAlphaBlending = renderManager->noAlphaBlending;
-    // Nothing fades while play is stopped.
+    glow.bindSceneTarget();
     if (levelFinished || ballLost || ballOutside)
         renderManager->setNoAlphaBlending(true);
-    glViewport(0, 0, windowWidth, windowHeight);
+    glViewport(0, 0, GlowPass::SCENE_SIZE, GlowPass::SCENE_SIZE);
     renderPass = 2;
     FrameData& frame = FrameData::shared();
     frame.renderPass = renderPass;
@@ -349,22 +530,30 @@ void Game::display()
     renderManager->setNoAlphaBlending(rememberedNoAlphaBlending);
     glBindTexture(GL_TEXTURE_2D, 0);
     GamePhysic::instance()->RenderDebugView();
-    glPolygonMode(GL_FRONT_AND_BACK, GL_FILL);
+    glBindFramebufferEXT(GL_FRAMEBUFFER_EXT, 0);
 
-    if (fpsTime >= 1.0f) {
-        // The second figure is the rate without the frame cap; workTime is above
-        // zero once a frame has passed, the bound keeps the conversion defined.
-        const float uncapped = workTime > 0.0f ? static_cast<float>(frameCount) / workTime + 1.0f : 0.0f;
-        std::snprintf(fpsText, sizeof(fpsText), "FPS: %d (%d)", frameCount,
-                      static_cast<int>(std::fmin(uncapped, 1.0e9f)));
-        fpsTime = 0.0f;
-        workTime = 0.0f;
-        frameCount = 0;
-    }
-    // The text lies over the finished image whatever depth the scene left.
-    glDisable(GL_DEPTH_TEST);
+    // The glow pass and the text are never drawn in wireframe.
+    glPolygonMode(GL_FRONT_AND_BACK, GL_FILL);
+    glow.render(windowWidth, windowHeight, InputManager::instance()->wasKeyPressed('g'));
+    glPolygonMode(GL_FRONT_AND_BACK, wireframe ? GL_LINE : GL_FILL);
+
+    updateFrameCounter();
     drawText();
     glutSwapBuffers();
+}
+
+void Game::updateFrameCounter()
+{
+    if (fpsTime < 1.0f)
+        return;
+    // The second figure is the rate without the frame cap; workTime is above
+    // zero once a frame has passed, the bound keeps the conversion defined.
+    const float uncapped = workTime > 0.0f ? static_cast<float>(frameCount) / workTime + 1.0f : 0.0f;
+    std::snprintf(fpsText, sizeof(fpsText), "FPS: %d (%d)", frameCount,
+                  static_cast<int>(std::fmin(uncapped, 1.0e9f)));
+    fpsTime = 0.0f;
+    workTime = 0.0f;
+    frameCount = 0;
 }
 
 // The whole scene from the light into the shadow map: nothing fades, one
@@ -434,6 +623,7 @@ void Game::drawText()
         hud->print(fpsText, FONT, 10, 20, YELLOW[0], YELLOW[1], YELLOW[2]);
     if (messageTimer < 2.0f) {
         messageTimer += static_cast<float>(frameTime);
+        // Green fading to white over the two seconds.
         hud->print(messageText, FONT, 10, 140, messageTimer, 1.0f, messageTimer);
     }
     if (showHelp) {
@@ -443,6 +633,12 @@ void Game::drawText()
         hud->print("Mouse + space: rotate level", FONT, 10, 100, YELLOW[0], YELLOW[1], YELLOW[2]);
         hud->print("F2 - F7: settings", FONT, 10, 120, YELLOW[0], YELLOW[1], YELLOW[2]);
     }
+    if (ballOutside)
+        hud->print("Ball outside of level! Press 'r' to reset ball", FONT, 10, 40, 1.0f, 0.0f, 0.0f);
+    else if (ballLost)
+        hud->print("Ball jumped to high! Press 'r' to reset ball", FONT, 10, 40, 1.0f, 0.0f, 0.0f);
+    else if (levelFinished)
+        hud->print("Level finished! Press 'enter' to start next level", FONT, 10, 40, 0.0f, 1.0f, 0.0f);
     hud->end();
 }
 
@@ -457,6 +653,8 @@ void Game::shutdown()
     delete level;
     level = nullptr;
     particleEmitter->clear();
+    delete particleEffects;
+    particleEffects = nullptr;
     delete particleEmitter;
     particleEmitter = nullptr;
     particleRenderer->release();

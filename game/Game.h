@@ -1,6 +1,8 @@
 #pragma once
 
 #include "app/Singleton.h"
+#include "effects/GlowPass.h"
+#include "math/Vector3.h"
 #include "sound/GameSound.h"
 
 #include <cstdint>
@@ -9,6 +11,7 @@
 class Ball;
 class Camera;
 class Light;
+class ParticleEffects;
 class ParticleEmitter;
 class ParticleRenderer;
 class PerformanceCounter;
@@ -23,6 +26,10 @@ public:
     static constexpr int LEVEL_COUNT = 3;
     static constexpr float BALL_RADIUS = 3.0f;
     static constexpr int PARTICLE_CAPACITY = 50000;
+    static constexpr float JUMP_RESET_HEIGHT = 13.5f;  // change of the ground below that restarts jump tracking
+    static constexpr float JUMP_HEIGHT = 15.0f;        // above the surface below: airborne
+    static constexpr float FALL_DEPTH = -100.0f;       // ball y below this: fell out of the level
+    static constexpr float TRAIL_SPEED = 0.1f;         // horizontal speed above which the ball leaves a trail
 
     ~Game() override;
 
@@ -53,9 +60,17 @@ private:
     void moveLight();
     void computeFrustum();
     void publishEyeToBall();
+    void checkBall();
+    void loseBall(const Vector3& position);
+    void emitLevelParticles();
     void updateParticles();
+    void finishLevel(const Vector3& ballPosition);
+    void nextLevel();
+    void resetBall();
+    void handleSettingKeys();
     void renderDepthPass();
     void renderScene();
+    void updateFrameCounter();
     void drawText();
     void showMessage(const char* text);
 
@@ -86,6 +101,9 @@ private:
     bool levelFinished = false;
     bool ballOutside = false;
     bool airborne = false;
+    float jumpHeight = 0.0f;             // height tracked during a jump
+    float previousBallHeight = 0.0f;     // ball y at the previous check
+    float previousGroundDistance = 0.0f; // height above the surface below at the previous check
 
     int renderPass = 0;  // 1 while the shadow depth pass draws, 2 the scene pass
     Light* light = nullptr;
@@ -94,6 +112,7 @@ private:
     Ball* ball = nullptr;        // null between levels
     ParticleRenderer* particleRenderer = nullptr;
     ParticleEmitter* particleEmitter = nullptr;
+    ParticleEffects* particleEffects = nullptr;  // the game's emissions into particleEmitter
     bool showHelp = false;
     float messageTimer = 0.0f;  // seconds the settings message has shown; it shows below 2
     char messageText[128] = "";
@@ -101,4 +120,5 @@ private:
     int windowWidth = 640;
     int windowHeight = 480;
     float fireworksTimer = 0.0f;
+    GlowPass glow;
 };

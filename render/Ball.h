@@ -33,6 +33,8 @@ public:
     Vector3 position() const;
     // Distance from the centre straight down to the level, or the physics' no-hit distance.
     float heightAboveGround() const;
+    // The ball's physics actor id (0 before create).
+    int getActorId() const { return actorId; }
 
     bool visible = true;
 

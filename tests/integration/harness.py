@@ -238,6 +238,17 @@ class GameSession:
                                      % (pattern, timeout, self.stdout()))
             time.sleep(0.1)
 
+    def wait_for_picture(self, timeout=30):
+        """Waits until the window shows more than black: the first frame is drawn."""
+        deadline = time.time() + timeout
+        while True:
+            image = self.screenshot("first-frame", settle=0.0)
+            if image.getextrema() != ((0, 0), (0, 0), (0, 0)):
+                return image
+            if time.time() > deadline:
+                raise AssertionError("the window stayed black for %ss" % timeout)
+            time.sleep(0.2)
+
     def screenshot(self, name=None, settle=0.3):
         """The game window's pixels as an RGB image; also saved as name.png in
         PITCHROLL_SCREENSHOTS (or the working directory) for looking at."""

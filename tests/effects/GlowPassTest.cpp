@@ -1,0 +1,103 @@
+#include "effects/GlowPass.h"
+
+#include "effects/ShaderManager.h"
+#include "GlTestContext.h"
+
+#include <GL/glew.h>
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+namespace {
+
+constexpr int WIDTH = 320, HEIGHT = 240;
+
+// The game's effect, loaded from the source tree, and a glow pass on a window of
+// WIDTH x HEIGHT.
+class GlowPassTest : public ::testing::Test {
+protected:
+    static void SetUpTestSuite()
+    {
+        GlTestContext::ensure(WIDTH, HEIGHT);
+        const std::filesystem::path previous = std::filesystem::current_path();
+        std::filesystem::current_path(PITCHROLL_SOURCE_DIR);
+        ShaderManager::instance()->init();
+        std::filesystem::current_path(previous);
+    }
+
+    void SetUp() override { glow.create(); }
+
+    // Fills the scene target: the left half dark grey, the right half a bright
+    // square on black.
+    void drawScene()
+    {
+        glow.bindSceneTarget();
+        glViewport(0, 0, GlowPass::SCENE_SIZE, GlowPass::SCENE_SIZE);
+        glClearColor(0.2f, 0.2f, 0.2f, 1.0f);
+        glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+        glEnable(GL_SCISSOR_TEST);
+        glScissor(GlowPass::SCENE_SIZE / 2, 0, GlowPass::SCENE_SIZE / 2, GlowPass::SCENE_SIZE);
+        glClearColor(0.0f, 0.0f, 0.0f, 1.0f);
+        glClear(GL_COLOR_BUFFER_BIT);
+        glScissor(GlowPass::SCENE_SIZE * 5 / 8, GlowPass::SCENE_SIZE * 3 / 8, GlowPass::SCENE_SIZE / 4,
+                  GlowPass::SCENE_SIZE / 4);
+        glClearColor(1.0f, 1.0f, 1.0f, 1.0f);
+        glClear(GL_COLOR_BUFFER_BIT);
+        glDisable(GL_SCISSOR_TEST);
+        glBindFramebufferEXT(GL_FRAMEBUFFER_EXT, 0);
+    }
+
+    static const std::uint8_t* pixel(const std::vector<std::uint8_t>& image, int x, int y)
+    {
+        return &image[(static_cast<std::size_t>(y) * WIDTH + x) * 4];
+    }
+
+    GlowPass glow;
+};
+
+}  // namespace
+
+TEST_F(GlowPassTest, WindowShowsTheSceneWithAHaloAroundBrightParts)
+{
+    drawScene();
+    glow.render(WIDTH, HEIGHT, false);
+    const auto image = GlTestContext::readPixels(WIDTH, HEIGHT);
+    GlTestContext::writePpm("glow-on.ppm", image, WIDTH, HEIGHT);
+
+    EXPECT_NEAR(pixel(image, WIDTH / 4, HEIGHT / 2)[0], 51, 3) << "dim scene passes unchanged";
+    EXPECT_GE(pixel(image, WIDTH * 3 / 4, HEIGHT / 2)[0], 250) << "bright square stays bright";
+    // Just outside the square the blurred glow lights the black background.
+    const int outside = WIDTH * 5 / 8 - 1;
+    EXPECT_GT(pixel(image, outside, HEIGHT / 2)[0], 8);
+    EXPECT_LT(pixel(image, WIDTH / 2 + 4, HEIGHT / 8)[0], 4) << "far from the square stays black";
+}
+
+TEST_F(GlowPassTest, ToggleShowsThePlainSceneAndBack)
+{
+    drawScene();
+    glow.render(WIDTH, HEIGHT, true);
+    EXPECT_FALSE(glow.enabled());
+    auto image = GlTestContext::readPixels(WIDTH, HEIGHT);
+    GlTestContext::writePpm("glow-off.ppm", image, WIDTH, HEIGHT);
+    EXPECT_NEAR(pixel(image, WIDTH / 4, HEIGHT / 2)[0], 51, 3);
+    EXPECT_LT(pixel(image, WIDTH * 5 / 8 - 3, HEIGHT / 2)[0], 4) << "no halo without glow";
+
+    glow.render(WIDTH, HEIGHT, true);
+    EXPECT_TRUE(glow.enabled());
+}
+
+TEST_F(GlowPassTest, LeavesNoProgramAndDepthTestOff)
+{
+    drawScene();
+    glow.render(WIDTH, HEIGHT, false);
+    GLint program = -1, framebuffer = -1;
+    glGetIntegerv(GL_CURRENT_PROGRAM, &program);
+    glGetIntegerv(GL_FRAMEBUFFER_BINDING_EXT, &framebuffer);
+    EXPECT_EQ(program, 0);
+    EXPECT_EQ(framebuffer, 0);
+    EXPECT_FALSE(glIsEnabled(GL_DEPTH_TEST));
+    GLint viewport[4];
+    glGetIntegerv(GL_VIEWPORT, viewport);
+    EXPECT_EQ(viewport[2], WIDTH);
+    EXPECT_EQ(viewport[3], HEIGHT);
+}
