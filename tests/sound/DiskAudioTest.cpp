@@ -10,53 +10,30 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <numeric>
 #include <thread>
 
 namespace {
 const double PI = 3.14159265358979323846;
-const long TONE_WINDOW = 2048;
-const long MEAN_WINDOW = 1024;
-const int BYTES_PER_FRAME = 4; // 16-bit stereo
 
-void writeWav(const std::string& path, const std::vector<short>& samples, int rate)
+void writeWav(const std::string& path, const std::vector<short>& samples, std::uint32_t rate)
 {
+    const auto bytes = static_cast<std::uint32_t>(samples.size() * 2);
+    // "RIFF" size "WAVE" "fmt " 16: PCM mono, rate, byte rate, 2-byte frames of 16 bits; "data" size.
+    const std::uint32_t header[11] = {0x46464952, 36 + bytes, 0x45564157, 0x20746d66, 16, 0x00010001,
+                                      rate,       rate * 2,   0x00100002, 0x61746164, bytes};
     std::ofstream out(path, std::ios::binary);
-    const auto put32 = [&out](std::uint32_t v) { out.write(reinterpret_cast<const char*>(&v), 4); };
-    const auto put16 = [&out](std::uint16_t v) { out.write(reinterpret_cast<const char*>(&v), 2); };
-    const auto dataBytes = static_cast<std::uint32_t>(samples.size() * 2);
-    out.write("RIFF", 4);
-    put32(36 + dataBytes);
-    out.write("WAVEfmt ", 8);
-    put32(16);
-    put16(1); // PCM
-    put16(1); // mono
-    put32(static_cast<std::uint32_t>(rate));
-    put32(static_cast<std::uint32_t>(rate * 2));
-    put16(2);
-    put16(16);
-    out.write("data", 4);
-    put32(dataBytes);
-    out.write(reinterpret_cast<const char*>(samples.data()), dataBytes);
+    out.write(reinterpret_cast<const char*>(header), sizeof header);
+    out.write(reinterpret_cast<const char*>(samples.data()), bytes);
 }
 
-std::vector<short> tone(double hz, double seconds, int rate, short amplitude)
+// The windows of [from, to) within the samples, of `size` frames each.
+template <typename F> void forWindows(const std::vector<short>& samples, long from, long to, long size, F f)
 {
-    std::vector<short> samples(static_cast<size_t>(seconds * rate));
-    for (size_t i = 0; i < samples.size(); ++i)
-        samples[i] = static_cast<short>(amplitude * std::sin(2 * PI * hz * i / rate));
-    return samples;
+    for (long start = from; start + size <= std::min(to, static_cast<long>(samples.size())); start += size)
+        f(&samples[start]);
 }
 }  // namespace
-
-double minimum(const std::vector<double>& values)
-{
-    return values.empty() ? 0.0 : *std::min_element(values.begin(), values.end());
-}
-
-double maximum(const std::vector<double>& values)
-{
-    return values.empty() ? 0.0 : *std::max_element(values.begin(), values.end());
-}
 
 void DiskAudioTest::SetUp()
 {
@@ -80,48 +57,29 @@ void DiskAudioTest::TearDown()
         std::filesystem::remove_all(directory);
 }
 
-std::string DiskAudioTest::soundPath(const std::string& name) const
+void DiskAudioTest::writeTone(const std::string& name, double hz, double seconds) const
 {
-    return directory + "/data/sound/" + name;
-}
-
-void DiskAudioTest::writeToneWav(const std::string& name, double hz, double seconds) const
-{
-    writeWav(soundPath(name), tone(hz, seconds, RATE, TONE_AMPLITUDE), RATE);
-}
-
-void DiskAudioTest::writeLevelWav(const std::string& name, short level, double seconds) const
-{
-    writeWav(soundPath(name), std::vector<short>(static_cast<size_t>(seconds * RATE), level), RATE);
-}
-
-void DiskAudioTest::writeToneMp3(const std::string& name, double hz, double seconds) const
-{
-    const std::string wav = directory + "/mp3-input.wav";
-    writeWav(wav, tone(hz, seconds, RATE, TONE_AMPLITUDE), RATE);
-    const std::string command = "lame --quiet -b 128 '" + wav + "' '" + soundPath(name) + "'";
+    std::vector<short> samples(static_cast<size_t>(seconds * RATE));
+    for (size_t i = 0; i < samples.size(); ++i)
+        samples[i] = static_cast<short>(TONE_AMPLITUDE * std::sin(2 * PI * hz * i / RATE));
+    if (name.size() < 4 || name.compare(name.size() - 4, 4, ".mp3") != 0)
+        return writeWav("data/sound/" + name, samples, RATE);
+    writeWav("mp3-input.wav", samples, RATE);
+    const std::string command = "lame --quiet -b 128 mp3-input.wav 'data/sound/" + name + "'";
     ASSERT_EQ(std::system(command.c_str()), 0) << command;
-    std::filesystem::remove(wav);
 }
 
-void DiskAudioTest::writeSoundFile(const std::string& name, const std::string& bytes) const
+void DiskAudioTest::writeLevel(const std::string& name, short level, double seconds) const
 {
-    std::ofstream(soundPath(name), std::ios::binary) << bytes;
-}
-
-void DiskAudioTest::removeSoundFile(const std::string& name) const
-{
-    std::filesystem::remove(soundPath(name));
+    writeWav("data/sound/" + name, std::vector<short>(static_cast<size_t>(seconds * RATE), level), RATE);
 }
 
 void DiskAudioTest::runFrames(double seconds, const std::function<void()>& frame)
 {
-    const auto frameTime = std::chrono::milliseconds(25);
-    const int frames = static_cast<int>(seconds / 0.025);
-    for (int i = 0; i < frames; ++i) {
+    for (int i = 0; i < static_cast<int>(seconds / 0.025); ++i) {
         if (frame)
             frame();
-        std::this_thread::sleep_for(frameTime);
+        std::this_thread::sleep_for(std::chrono::milliseconds(25));
     }
 }
 
@@ -129,45 +87,40 @@ long DiskAudioTest::framesRecorded() const
 {
     std::error_code error;
     const auto bytes = std::filesystem::file_size(directory + "/output.raw", error);
-    return error ? 0 : static_cast<long>(bytes / BYTES_PER_FRAME);
+    return error ? 0 : static_cast<long>(bytes / 4); // 16-bit stereo
 }
 
 std::vector<short> DiskAudioTest::recording() const
 {
     std::ifstream in(directory + "/output.raw", std::ios::binary);
     std::vector<short> left;
-    short frame[2];
-    while (in.read(reinterpret_cast<char*>(frame), sizeof frame))
+    for (short frame[2]; in.read(reinterpret_cast<char*>(frame), sizeof frame);)
         left.push_back(frame[0]);
     return left;
 }
 
-std::vector<double> DiskAudioTest::toneLevels(const std::vector<short>& samples, long from, long to,
-                                              double hz)
+std::vector<double> DiskAudioTest::toneLevels(const std::vector<short>& samples, long from, long to, double hz)
 {
+    const long size = 2048;
     std::vector<double> levels;
-    to = std::min(to, static_cast<long>(samples.size()));
-    for (long start = from; start + TONE_WINDOW <= to; start += TONE_WINDOW) {
+    forWindows(samples, from, to, size, [&](const short* window) {
         // One DFT bin at hz under a Hann window; 2|X|/sum(w) is the amplitude.
         std::complex<double> sum = 0;
-        for (long i = 0; i < TONE_WINDOW; ++i) {
-            const double window = 0.5 - 0.5 * std::cos(2 * PI * i / (TONE_WINDOW - 1));
-            sum += window * samples[start + i] * std::polar(1.0, -2 * PI * hz * i / RATE);
+        for (long i = 0; i < size; ++i) {
+            const double hann = 0.5 - 0.5 * std::cos(2 * PI * i / (size - 1));
+            sum += hann * window[i] * std::polar(1.0, -2 * PI * hz * i / RATE);
         }
-        levels.push_back(2 * std::abs(sum) / (TONE_WINDOW / 2.0));
-    }
+        levels.push_back(2 * std::abs(sum) / (size / 2.0));
+    });
     return levels;
 }
 
-std::vector<double> DiskAudioTest::meanLevels(const std::vector<short>& samples, long from, long to)
+int DiskAudioTest::windowsAt(const std::vector<short>& samples, long from, long to, double level)
 {
-    std::vector<double> levels;
-    to = std::min(to, static_cast<long>(samples.size()));
-    for (long start = from; start + MEAN_WINDOW <= to; start += MEAN_WINDOW) {
-        double sum = 0;
-        for (long i = 0; i < MEAN_WINDOW; ++i)
-            sum += samples[start + i];
-        levels.push_back(sum / MEAN_WINDOW);
-    }
-    return levels;
+    const long size = 1024;
+    int count = 0;
+    forWindows(samples, from, to, size, [&](const short* window) {
+        count += std::abs(std::accumulate(window, window + size, 0.0) / size - level) < 300;
+    });
+    return count;
 }
