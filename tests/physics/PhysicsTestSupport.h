@@ -5,13 +5,11 @@
 #include "physics/GamePhysic.h"
 #include "physics/PhysicsElement.h"
 
-#include <gtest/gtest.h>
-
-#include <cmath>
 #include <cstdint>
 #include <list>
 #include <vector>
 
+// Level building blocks shared by the physics tests and the physics benchmark.
 namespace physicstest {
 
 constexpr int BALL_ID = 7;
@@ -24,35 +22,66 @@ inline Vector3 positionOf(const Matrix4& pose)
     return {pose[12], pose[13], pose[14]};
 }
 
-inline bool isIdentity(const Matrix4& m)
+inline Vector3 ballPosition()
 {
-    return m == Matrix4();
+    return positionOf(GamePhysic::instance()->GetActorPose(BALL_ID));
 }
 
-// A fresh, initialised physics world per test; deleted afterwards.
-class PhysicsTest : public ::testing::Test {
-protected:
-    void SetUp() override { physics().Init(false); }
-    void TearDown() override { delete GamePhysic::instance(); }
-
-    static GamePhysic& physics() { return *GamePhysic::instance(); }
-
-    // One game frame: push the moving elements, start a step and complete it.
-    static void frame(float frameTime = 0.025f)
-    {
-        physics().UpdateMovingElements(frameTime);
-        physics().Simulate();
-        physics().FetchResults();
-    }
-
-    static void frames(int count, float frameTime = 0.025f)
-    {
-        for (int i = 0; i < count; ++i)
-            frame(frameTime);
-    }
-
-    static Vector3 ballPosition() { return positionOf(physics().GetActorPose(BALL_ID)); }
+// An initialised physics world for the object's lifetime.
+struct World {
+    explicit World(bool debugView = false) { GamePhysic::instance()->Init(debugView); }
+    ~World() { delete GamePhysic::instance(); }
+    World(const World&) = delete;
+    World& operator=(const World&) = delete;
 };
+
+// count game frames: push the moving elements, start a step and complete it.
+inline void frames(int count = 1, float frameTime = 0.025f)
+{
+    GamePhysic& physics = *GamePhysic::instance();
+    for (int i = 0; i < count; ++i) {
+        physics.UpdateMovingElements(frameTime);
+        physics.Simulate();
+        physics.FetchResults();
+    }
+}
+
+inline PhysicsElement* element(const char* type, const Vector3& position, const Vector3& rotation = {})
+{
+    auto* e = new PhysicsElement;
+    e->type = type;
+    e->position = position;
+    e->rotation = rotation;
+    return e;
+}
+
+inline PhysicsElement* box(const Vector3& position, const Vector3& measures, const Vector3& rotation = {})
+{
+    PhysicsElement* e = element("box", position, rotation);
+    e->measures = measures;
+    return e;
+}
+
+inline PhysicsElement* sphere(const Vector3& position, float radius)
+{
+    PhysicsElement* e = element("sphere", position);
+    e->radius = radius;
+    return e;
+}
+
+inline PhysicsElement* mesh(const Vector3& position, const MeshGeometry* geometry, const Vector3& rotation = {})
+{
+    PhysicsElement* e = element("mesh", position, rotation);
+    e->mesh = geometry;
+    return e;
+}
+
+inline PhysicsElement* connected(PhysicsElement* e, ConnectionKind connection, int movingIndex)
+{
+    e->connection = connection;
+    e->movingIndex = movingIndex;
+    return e;
+}
 
 // Owns a tree of elements the way the level builder does, and deletes it.
 class ElementTree {
@@ -62,80 +91,44 @@ public:
     ElementTree& operator=(const ElementTree&) = delete;
     ~ElementTree() { destroy(top); }
 
-    PhysicsElement* add(PhysicsElement* element)
+    PhysicsElement* add(PhysicsElement* e)
     {
-        top.push_back(element);
-        return element;
+        top.push_back(e);
+        return e;
     }
-
     static PhysicsElement* addChild(PhysicsElement* parent, PhysicsElement* child)
     {
         parent->children.push_back(child);
         return child;
     }
-
     void build(int levelId = LEVEL_ID) const { GamePhysic::instance()->CreateKinematicLevel(levelId, top); }
-
-    std::list<PhysicsElement*> top;
 
 private:
     static void destroy(std::list<PhysicsElement*>& elements)
     {
-        for (PhysicsElement* element : elements) {
-            destroy(element->children);
-            delete element;
+        for (PhysicsElement* e : elements) {
+            destroy(e->children);
+            delete e;
         }
         elements.clear();
     }
+
+    std::list<PhysicsElement*> top;
 };
 
-inline PhysicsElement* box(const Vector3& position, const Vector3& measures, const Vector3& rotation = {})
-{
-    auto* element = new PhysicsElement;
-    element->type = "box";
-    element->position = position;
-    element->measures = measures;
-    element->rotation = rotation;
-    return element;
-}
-
-inline PhysicsElement* sphere(const Vector3& position, float radius)
-{
-    auto* element = new PhysicsElement;
-    element->type = "sphere";
-    element->position = position;
-    element->radius = radius;
-    return element;
-}
-
-inline PhysicsElement* mesh(const Vector3& position, const MeshGeometry* geometry, const Vector3& rotation = {})
-{
-    auto* element = new PhysicsElement;
-    element->type = "mesh";
-    element->position = position;
-    element->rotation = rotation;
-    element->mesh = geometry;
-    return element;
-}
-
-inline PhysicsElement* connected(PhysicsElement* element, ConnectionKind connection, int movingIndex)
-{
-    element->connection = connection;
-    element->movingIndex = movingIndex;
-    return element;
-}
-
-// A flat square of cells x cells quads in the plane y = 0, centred on the
-// origin, two triangles per quad wound counter-clockwise seen from above.
+// cells x cells quads over size x size units centred on the origin, two
+// triangles each wound counter-clockwise seen from above; flat at y = 0 unless
+// height(x, z) is given.
 class GridMesh {
 public:
-    GridMesh(int cells, float size)
+    GridMesh(int cells, float size, float (*height)(float x, float z) = nullptr)
     {
         const float cell = size / float(cells);
         for (int z = 0; z <= cells; ++z) {
             for (int x = 0; x <= cells; ++x) {
+                const float px = -size / 2 + float(x) * cell, pz = -size / 2 + float(z) * cell;
                 Vertex v;
-                v.position = {-size / 2 + float(x) * cell, 0.0f, -size / 2 + float(z) * cell};
+                v.position = {px, height ? height(px, pz) : 0.0f, pz};
                 vertices.push_back(v);
             }
         }
@@ -146,10 +139,7 @@ public:
                 indices.insert(indices.end(), {at(x, z), at(x + 1, z + 1), at(x + 1, z)});
             }
         }
-        geometry.vertexCount = int(vertices.size());
-        geometry.indexCount = int(indices.size());
-        geometry.vertices = vertices.data();
-        geometry.indices = indices.data();
+        geometry = {int(vertices.size()), int(indices.size()), vertices.data(), indices.data()};
     }
     GridMesh(const GridMesh&) = delete;
     GridMesh& operator=(const GridMesh&) = delete;

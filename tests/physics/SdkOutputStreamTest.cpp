@@ -2,30 +2,26 @@
 
 #include <gtest/gtest.h>
 
-TEST(SdkOutputStream, PrintsErrorsBelowCode205)
+#include <string>
+
+TEST(SdkOutputStream, PrintsErrorsBelowCode205AsTextOnly)
 {
     const SdkOutputStream output;
-    testing::internal::CaptureStdout();
-    output.reportError(204, "joint descriptor invalid");
-    EXPECT_EQ(testing::internal::GetCapturedStdout(), "SDK says: joint descriptor invalid\n");
-
-    testing::internal::CaptureStdout();
-    output.reportError(SDK_ERROR_INVALID_PARAMETER, "bad radius");
-    EXPECT_EQ(testing::internal::GetCapturedStdout(), "SDK says: bad radius\n");
-}
-
-TEST(SdkOutputStream, DropsCodesFrom205On)
-{
-    const SdkOutputStream output;
-    testing::internal::CaptureStdout();
-    output.reportError(205, "info");
-    output.reportError(208, "print");
-    EXPECT_EQ(testing::internal::GetCapturedStdout(), "");
-}
-
-TEST(SdkOutputStream, PrintKeepsPercentSignsAsText)
-{
-    const SdkOutputStream output;
+    const struct {
+        int code;
+        const char* message;
+        std::string printed;
+    } cases[] = {
+        {204, "joint descriptor invalid", "SDK says: joint descriptor invalid\n"},
+        {SDK_ERROR_INVALID_PARAMETER, "bad radius", "SDK says: bad radius\n"},
+        {205, "info", ""},
+        {208, "print", ""},
+    };
+    for (const auto& c : cases) {
+        testing::internal::CaptureStdout();
+        output.reportError(c.code, c.message);
+        EXPECT_EQ(testing::internal::GetCapturedStdout(), c.printed) << c.code;
+    }
     testing::internal::CaptureStdout();
     output.print("100% %s %d");
     EXPECT_EQ(testing::internal::GetCapturedStdout(), "SDK says: 100% %s %d\n");
