@@ -151,6 +151,9 @@ class GameSession:
         result = subprocess.run(["xdotool"] + [str(a) for a in args], env=self.xvfb.env(),
                                 capture_output=True, text=True, timeout=30)
         if check and result.returncode != 0:
+            if self.process and self.process.poll() is not None:
+                raise RuntimeError("the game ended with status %d; its output:\n%s"
+                                   % (self.process.returncode, self.stdout()))
             raise RuntimeError("xdotool %s failed: %s" % (args, result.stderr))
         return result.stdout
 

@@ -1,0 +1,160 @@
+"""Playing: the key commands, losing and resetting the ball, finishing levels and
+moving on through the three worlds, tilting the level."""
+
+import time
+import unittest
+
+from harness import GameSession, rows_with
+import levels
+
+WIDTH, HEIGHT = 640, 480
+CONFIG = "screenWidth %d screenHeight %d\n" % (WIDTH, HEIGHT)
+STATUS_ROWS = set(range(28, 44))    # the status line, baseline 40
+MESSAGE_ROWS = set(range(128, 144))  # the settings message, baseline 140
+
+
+def is_green_text(pixel):
+    r, g, b = pixel
+    return g > 200 and r < 120 and b < 120
+
+
+def is_red_text(pixel):
+    r, g, b = pixel
+    return r > 200 and g < 60 and b < 60
+
+
+def is_message_text(pixel):
+    # Green fading to white: green is always full.
+    r, g, b = pixel
+    return g > 230 and abs(r - b) < 40
+
+
+class Play(GameSession):
+    """The game with the given level files, once its first frame is drawn."""
+
+    def __init__(self, jungle, vulkano=None, lagoon=None):
+        files = {"data/levels/jungle.xml": jungle}
+        if vulkano:
+            files["data/levels/vulkano.xml"] = vulkano
+        if lagoon:
+            files["data/levels/lagoon.xml"] = lagoon
+        super().__init__(CONFIG, with_data=True, data_files=files,
+                         extra_env={"SDL_AUDIODRIVER": "dummy"})
+
+    def start(self):
+        super().start()
+        self.wait_for_picture()
+
+    def status_rows(self, predicate, name):
+        return rows_with(self.screenshot(name), predicate, (0, 0, WIDTH, 60)) & STATUS_ROWS
+
+    def wait_for_status(self, predicate, name, timeout=20):
+        deadline = time.time() + timeout
+        while not self.status_rows(predicate, name):
+            if time.time() > deadline:
+                raise AssertionError("no status line %s within %ss" % (name, timeout))
+            time.sleep(0.2)
+
+
+def sky_colour(image):
+    """Mean colour of the top band of the window, where the sky box shows."""
+    band = image.crop((0, 0, image.width, 30))
+    channels = list(zip(*band.getdata()))
+    return [sum(c) / len(c) for c in channels]
+
+
+class KeyCommands(unittest.TestCase):
+    def test_settings_keys_confirm_on_screen_and_in_the_output(self):
+        with Play(levels.floor_level("jungle")) as game:
+            for key in ("F3", "F4", "F5", "F8", "F9"):
+                game.key(key)
+                shot = game.screenshot("setting-" + key, settle=0.1)
+                self.assertTrue(rows_with(shot, is_message_text, (0, 100, 400, 160)) & MESSAGE_ROWS,
+                                "no confirmation for " + key)
+            game.key("F8")
+            output = game.wait_for_output(r"View Frustum Culling: 1").string
+            self.assertIn("View Frustum Culling: 0\nView Frustum Culling: 1\n", output)
+            # The message fades out after two seconds.
+            time.sleep(2.5)
+            shot = game.screenshot("setting-faded")
+            self.assertFalse(rows_with(shot, is_message_text, (0, 100, 400, 160)) & MESSAGE_ROWS)
+
+    def test_escape_with_a_level_loaded_exits_cleanly(self):
+        with Play(levels.floor_level("jungle")) as game:
+            game.key("Escape")
+            self.assertEqual(game.wait_exit(20), 0)
+
+
+class LevelProgression(unittest.TestCase):
+    def test_end_and_enter_go_through_the_three_worlds_and_back(self):
+        worlds = [levels.floor_level(w) for w in ("jungle", "volcano", "lagoon")]
+        with Play(*worlds) as game:
+            jungle = sky_colour(game.screenshot("world-jungle", settle=0.5))
+            self.assertGreater(jungle[1], jungle[0])
+
+            game.key("End")
+            game.wait_for_status(is_green_text, "finished-jungle")
+            game.key("Return")
+            volcano = sky_colour(game.wait_for_picture())
+            time.sleep(1.0)
+            volcano = sky_colour(game.screenshot("world-volcano"))
+            self.assertGreater(volcano[0], volcano[2], "the volcano sky is red")
+            self.assertFalse(game.status_rows(is_green_text, "playing-volcano"))
+
+            game.key("End")
+            game.key("Return")
+            time.sleep(1.0)
+            lagoon = sky_colour(game.screenshot("world-lagoon"))
+            self.assertGreater(lagoon[2], lagoon[0], "the lagoon sky is blue")
+
+            game.key("End")
+            game.wait_for_status(is_green_text, "finished-lagoon")
+            game.screenshot("fireworks", settle=1.5)
+            game.key("Return")
+            time.sleep(1.0)
+            again = sky_colour(game.screenshot("world-jungle-again"))
+            self.assertGreater(again[1], again[0], "after the lagoon comes the jungle")
+            self.assertTrue(game.running())
+
+
+class Ball(unittest.TestCase):
+    def test_ball_falling_out_is_lost_until_r_puts_it_back(self):
+        # The floor lies far to the side: the ball falls from high above the start,
+        # for a few seconds of play.
+        nowhere = levels.level(levels.sky_box("jungle"), levels.start((0, 300, 0)),
+                               levels.target((60, 3, 0)),
+                               levels.box(10, (400, -2, 0), (40, 4, 40), 4))
+        with Play(nowhere) as game:
+            game.wait_for_status(is_red_text, "ball-outside")
+            game.key("Return")  # does nothing while the ball is lost
+            game.key("r")
+            self.assertFalse(game.status_rows(is_red_text, "ball-reset"))
+            game.wait_for_status(is_red_text, "ball-outside-again")
+            self.assertNotIn("Target reached!", game.stdout())
+
+    def test_reaching_the_target_finishes_the_level(self):
+        at_target = levels.floor_level("jungle", start_at=(60, 4, 0), target_at=(60, 3, 0))
+        with Play(at_target) as game:
+            game.wait_for_output(r"^Target reached!$")
+            game.wait_for_status(is_green_text, "target-reached")
+            self.assertEqual(game.stdout().count("Target reached!"), 1)
+
+    def test_space_and_mouse_tilt_the_level_and_the_ball_rolls(self):
+        with Play(levels.floor_level("jungle")) as game:
+            game.focus()
+            before = game.screenshot("tilt-before", settle=1.0)
+            game.key_down("space")
+            for _ in range(10):
+                game.xdotool("mousemove_relative", "--", 0, -30)
+                time.sleep(0.1)
+            game.key_up("space")
+            tilted = game.screenshot("tilt-after", settle=2.0)
+            # The far edge of the floor rises or sinks on screen and the ball
+            # leaves its place in the middle.
+            changed = sum(1 for p, q in zip(before.getdata(), tilted.getdata())
+                          if max(abs(p[i] - q[i]) for i in range(3)) > 40)
+            self.assertGreater(changed, 0.03 * WIDTH * HEIGHT)
+
+
+if __name__ == "__main__":
+    unittest.main()
