@@ -16,7 +16,6 @@
 #include "math/Random.h"
 #include "physics/DebugRenderer.h"
 #include "physics/GamePhysic.h"
-#include "platform/PerformanceCounter.h"
 #include "render/Ball.h"
 #include "render/Camera.h"
 #include "render/FrameData.h"
@@ -29,7 +28,6 @@
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
-#include <thread>
 
 namespace {
 
@@ -50,21 +48,13 @@ int specialKey(int glutKey)
 
 }  // namespace
 
-Game::Game() : performanceCounter(std::make_unique<PerformanceCounter>()) {}
+Game::Game() = default;
 
 Game::~Game() = default;
 
-void Game::setPerformanceCounter(std::unique_ptr<PerformanceCounter> counter)
-{
-    performanceCounter = std::move(counter);
-}
-
 void Game::init()
 {
-    frameTime = 0.0;
-    lastCounter = performanceCounter->counter();
-    minFrameTime = 0.025;
-    elapsedTime = 0.0;
+    clock.start();
 
     MaterialManager::instance()->loadMaterials("data/util/materials.xml");
     GamePhysic* physics = GamePhysic::instance();
@@ -81,11 +71,6 @@ void Game::init()
     glHint(GL_POINT_SMOOTH_HINT, GL_NICEST);
     glEnable(GL_BLEND);
     glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
-
-    fpsTime = 0.0f;
-    workTime = 0.0f;
-    frameCount = 1;
-    std::snprintf(fpsText, sizeof(fpsText), "FPS:");
 
     showFrameCounter = false;
     wireframe = false;
@@ -138,7 +123,7 @@ void Game::loadLevel(const char* fileName)
     ball = new Ball();
     ball->create(level->startPosition, BALL_RADIUS);
 
-    elapsedTime = 0.0;
+    clock.elapsedTime = 0.0;
     ballOutside = false;
     jumpHeight = 0.0f;
     airborne = false;
@@ -175,7 +160,7 @@ void Game::destroyBall()
 
 void Game::update()
 {
-    measureFrame();
+    clock.measure();
     sound.update();
     GamePhysic* physics = GamePhysic::instance();
     if (!paused)
@@ -183,7 +168,7 @@ void Game::update()
     handleKeys();
     moveLight();
     if (!paused && level) {
-        level->updateTilt(static_cast<float>(frameTime), *camera);
+        level->updateTilt(static_cast<float>(clock.frameTime), *camera);
         if (ball)
             checkBall();
     }
@@ -194,40 +179,21 @@ void Game::update()
         computeFrustum();
     publishEyeToBall();
     if (ball)
-        ball->update(static_cast<float>(frameTime));
-    RenderManager::instance()->update(static_cast<float>(frameTime));
+        ball->update(static_cast<float>(clock.frameTime));
+    RenderManager::instance()->update(static_cast<float>(clock.frameTime));
     updateParticles();
 
     if (!paused) {
-        physics->UpdateMovingElements(static_cast<float>(frameTime));
+        physics->UpdateMovingElements(static_cast<float>(clock.frameTime));
         physics->Simulate();
     }
     glutPostRedisplay();
 }
 
-// Frame cap: wait on the counter until the frame has lasted minFrameTime.
-// Yielding keeps the wait responsive without giving up the timing.
-void Game::measureFrame()
-{
-    counterFrequency = performanceCounter->frequency();
-    std::int64_t now = performanceCounter->counter();
-    frameTime = static_cast<double>(now - lastCounter) / static_cast<double>(counterFrequency);
-    workTime += static_cast<float>(frameTime);
-    while (frameTime <= minFrameTime) {
-        std::this_thread::yield();
-        now = performanceCounter->counter();
-        frameTime = static_cast<double>(now - lastCounter) / static_cast<double>(counterFrequency);
-    }
-    elapsedTime += frameTime;
-    lastCounter = now;
-    frameCount += 1;
-    fpsTime += static_cast<float>(frameTime);
-}
-
 // Each world's light circles on a path of its own above the level.
 void Game::moveLight()
 {
-    const float t = static_cast<float>(elapsedTime);
+    const float t = static_cast<float>(clock.elapsedTime);
     switch (levelIndex) {
     case 0: {
         const float position[4] = {80.0f * std::sin(t / 4.0f), 225.0f,
@@ -326,7 +292,7 @@ void Game::checkBall()
         return;
     }
     if (std::sqrt(velocity.x * velocity.x + velocity.z * velocity.z) > TRAIL_SPEED)
-        particleEffects->trail(position, velocity, static_cast<float>(elapsedTime));
+        particleEffects->trail(position, velocity, static_cast<float>(clock.elapsedTime));
 }
 
 // What every loss does: the ball vanishes in a burst with its sound, and the level
@@ -364,7 +330,7 @@ void Game::emitLevelParticles()
                                       GamePhysic::instance()->GetActorPose(level->actorId));
     }
     if (levelFinished && levelIndex == 2) {
-        fireworksTimer += static_cast<float>(frameTime);
+        fireworksTimer += static_cast<float>(clock.frameTime);
         if (fireworksTimer > 0.3f + 0.2f * Random::unit()) {
             particleEffects->firework();
             fireworksTimer = 0.0f;
@@ -375,7 +341,7 @@ void Game::emitLevelParticles()
 void Game::updateParticles()
 {
     const Matrix4 levelTilt = level ? Matrix4::inverseAffine(level->tiltMatrix(*camera)) : Matrix4();
-    particleEmitter->update(static_cast<float>(frameTime), static_cast<float>(elapsedTime), levelTilt);
+    particleEmitter->update(static_cast<float>(clock.frameTime), static_cast<float>(clock.elapsedTime), levelTilt);
     particleRenderer->prepare(camera->viewMatrix(), camera->eyePosition());
     particleEmitter->submit(*particleRenderer);
     particleRenderer->finish();
@@ -386,7 +352,7 @@ void Game::handleKeys()
     InputManager* input = InputManager::instance();
     // While space is held in play the mouse tilts the level instead.
     if (!(input->isKeyDown(' ') && !paused))
-        camera->update(static_cast<float>(frameTime));
+        camera->update(static_cast<float>(clock.frameTime));
 
     handleSettingKeys();
     if (input->wasKeyPressed(KEY_ENTER) && !ballLost) {
@@ -537,23 +503,9 @@ void Game::display()
     glow.render(windowWidth, windowHeight, InputManager::instance()->wasKeyPressed('g'));
     glPolygonMode(GL_FRONT_AND_BACK, wireframe ? GL_LINE : GL_FILL);
 
-    updateFrameCounter();
+    clock.updateCounterText();
     drawText();
     glutSwapBuffers();
-}
-
-void Game::updateFrameCounter()
-{
-    if (fpsTime < 1.0f)
-        return;
-    // The second figure is the rate without the frame cap; workTime is above
-    // zero once a frame has passed, the bound keeps the conversion defined.
-    const float uncapped = workTime > 0.0f ? static_cast<float>(frameCount) / workTime + 1.0f : 0.0f;
-    std::snprintf(fpsText, sizeof(fpsText), "FPS: %d (%d)", frameCount,
-                  static_cast<int>(std::fmin(uncapped, 1.0e9f)));
-    fpsTime = 0.0f;
-    workTime = 0.0f;
-    frameCount = 0;
 }
 
 // The whole scene from the light into the shadow map: nothing fades, one
@@ -620,9 +572,9 @@ void Game::drawText()
     HudText* hud = HudText::instance();
     hud->begin();
     if (showFrameCounter)
-        hud->print(fpsText, FONT, 10, 20, YELLOW[0], YELLOW[1], YELLOW[2]);
+        hud->print(clock.fpsText, FONT, 10, 20, YELLOW[0], YELLOW[1], YELLOW[2]);
     if (messageTimer < 2.0f) {
-        messageTimer += static_cast<float>(frameTime);
+        messageTimer += static_cast<float>(clock.frameTime);
         // Green fading to white over the two seconds.
         hud->print(messageText, FONT, 10, 140, messageTimer, 1.0f, messageTimer);
     }

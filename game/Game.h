@@ -2,11 +2,10 @@
 
 #include "app/Singleton.h"
 #include "effects/GlowPass.h"
+#include "game/FrameClock.h"
 #include "math/Vector3.h"
 #include "sound/GameSound.h"
 
-#include <cstdint>
-#include <memory>
 
 class Ball;
 class Camera;
@@ -14,7 +13,6 @@ class Light;
 class ParticleEffects;
 class ParticleEmitter;
 class ParticleRenderer;
-class PerformanceCounter;
 struct LevelInfo;
 
 // The state of play and one step of it per idle call; the frame is drawn by
@@ -45,18 +43,9 @@ public:
     // Releases what the game holds before the process ends.
     void shutdown();
 
-    // Replaces the high-resolution clock (tests drive the frame timing). Takes ownership.
-    void setPerformanceCounter(std::unique_ptr<PerformanceCounter> counter);
-
-    double getFrameTime() const { return frameTime; }
-    double getElapsedTime() const { return elapsedTime; }
-    float getWorkTime() const { return workTime; }
-    float getFpsTime() const { return fpsTime; }
-
 private:
     Game();
     void destroyBall();
-    void measureFrame();
     void moveLight();
     void computeFrustum();
     void publishEyeToBall();
@@ -70,22 +59,11 @@ private:
     void handleSettingKeys();
     void renderDepthPass();
     void renderScene();
-    void updateFrameCounter();
     void drawText();
     void showMessage(const char* text);
 
-    std::unique_ptr<PerformanceCounter> performanceCounter;
-
-    std::int64_t lastCounter = 0;
-    std::int64_t counterFrequency = 1;
-    double minFrameTime = 0.025;  // seconds: at most 40 frames per second
-    double frameTime = 0.0;       // seconds of the current frame, after the cap
-    double elapsedTime = 0.0;     // seconds since the level was loaded
+    FrameClock clock;
     unsigned int projectionList = 0;
-    float fpsTime = 0.0f;         // seconds since the frame counter was updated
-    int frameCount = 1;
-    float workTime = 0.0f;        // uncapped seconds since the frame counter was updated
-    char fpsText[32] = "FPS:";
 
     bool wireframe = false;
     bool showFrameCounter = false;

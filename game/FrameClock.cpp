@@ -1,0 +1,58 @@
+#include "game/FrameClock.h"
+
+#include "platform/PerformanceCounter.h"
+
+#include <cmath>
+#include <cstdio>
+#include <thread>
+
+FrameClock::FrameClock() : performanceCounter(std::make_unique<PerformanceCounter>()) {}
+
+FrameClock::FrameClock(std::unique_ptr<PerformanceCounter> counter) : performanceCounter(std::move(counter)) {}
+
+FrameClock::~FrameClock() = default;
+
+void FrameClock::start()
+{
+    frameTime = 0.0;
+    lastCounter = performanceCounter->counter();
+    minFrameTime = MIN_FRAME_TIME;
+    elapsedTime = 0.0;
+    fpsTime = 0.0f;
+    workTime = 0.0f;
+    frameCount = 1;
+    std::snprintf(fpsText, sizeof(fpsText), "FPS:");
+}
+
+// The wait reads the counter again and again without sleeping, which would
+// round the frame up to the scheduler's tick; yielding keeps other work going.
+void FrameClock::measure()
+{
+    counterFrequency = performanceCounter->frequency();
+    std::int64_t now = performanceCounter->counter();
+    frameTime = static_cast<double>(now - lastCounter) / static_cast<double>(counterFrequency);
+    workTime += static_cast<float>(frameTime);
+    while (frameTime <= minFrameTime) {
+        std::this_thread::yield();
+        now = performanceCounter->counter();
+        frameTime = static_cast<double>(now - lastCounter) / static_cast<double>(counterFrequency);
+    }
+    elapsedTime += frameTime;
+    lastCounter = now;
+    frameCount += 1;
+    fpsTime += static_cast<float>(frameTime);
+}
+
+void FrameClock::updateCounterText()
+{
+    if (fpsTime < 1.0f)
+        return;
+    // workTime is above zero once a frame has passed; the bound keeps the
+    // conversion to int defined on a frame of no measurable time.
+    const float uncapped = workTime > 0.0f ? static_cast<float>(frameCount) / workTime + 1.0f : 0.0f;
+    std::snprintf(fpsText, sizeof(fpsText), "FPS: %d (%d)", frameCount,
+                  static_cast<int>(std::fmin(uncapped, 1.0e9f)));
+    fpsTime = 0.0f;
+    workTime = 0.0f;
+    frameCount = 0;
+}
