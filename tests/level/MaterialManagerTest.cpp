@@ -7,6 +7,7 @@
 #include <GL/glew.h>
 #include <gtest/gtest.h>
 
+#include <array>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
@@ -67,6 +68,9 @@ std::string threeMaterials()
            "</material>\n</materials>";
 }
 
+using Rgba = std::array<float, 4>;
+Rgba rgba(const float* colour) { return {colour[0], colour[1], colour[2], colour[3]}; }
+
 // Component i of uniform name in the program in use.
 float uniform(const char* name, int i)
 {
@@ -98,10 +102,10 @@ TEST(MaterialManager, NumbersMaterialsFromOneInFileOrder)
 
     const Material first = manager->getMaterial(1);
     EXPECT_TRUE(first.useLight);
-    EXPECT_FLOAT_EQ(first.ambient[2], 0.3f);
-    EXPECT_FLOAT_EQ(first.diffuse[3], 0.75f);
-    EXPECT_FLOAT_EQ(first.specular[1], 0.8f);
-    EXPECT_FLOAT_EQ(first.shininess, 32.0f);
+    EXPECT_EQ(rgba(first.ambient), (Rgba{0.1f, 0.2f, 0.3f, 1}));
+    EXPECT_EQ(rgba(first.diffuse), (Rgba{0.4f, 0.5f, 0.6f, 0.75f}));
+    EXPECT_EQ(rgba(first.specular), (Rgba{0.7f, 0.8f, 0.9f, 1}));
+    EXPECT_EQ(first.shininess, 32.0f);
     EXPECT_EQ(first.texture, TextureManager::instance()->loadTexture((folder / "colour.tga").c_str(), true, true, false));
     EXPECT_NE(first.texture, 0u);
     EXPECT_NE(first.normalMap, 0u);
@@ -113,16 +117,13 @@ TEST(MaterialManager, NumbersMaterialsFromOneInFileOrder)
     EXPECT_EQ(second.texture, 0u);
     EXPECT_TRUE(second.hasNormalMap) << "an empty normal map name still asks for the parallax pass";
     EXPECT_EQ(second.normalMap, 0u);
-    EXPECT_FLOAT_EQ(second.ambient[0], 0.0f) << "colours start at 0 for every material";
+    EXPECT_EQ(rgba(second.ambient), Rgba{}) << "colours start at 0 for every material";
 
     const Material third = manager->getMaterial(3);
     EXPECT_FALSE(third.useLight) << "without \"lighting\" the previous material's switch carries over";
-    EXPECT_FLOAT_EQ(third.diffuse[0], -25.0f);
-    EXPECT_FLOAT_EQ(third.diffuse[1], 0.5f);
-    EXPECT_FLOAT_EQ(third.diffuse[2], 0.0f);
-    EXPECT_FLOAT_EQ(third.diffuse[3], 0.0f) << "a missing alpha is 0";
-    EXPECT_FLOAT_EQ(third.ambient[0], 0.0f) << "\"ambient\" is not the ambient wrapper";
-    EXPECT_FLOAT_EQ(third.shininess, 0.0f) << "hexadecimal is not a decimal";
+    EXPECT_EQ(rgba(third.diffuse), (Rgba{-25.0f, 0.5f, 0, 0})) << "leading decimals only; a missing alpha is 0";
+    EXPECT_EQ(rgba(third.ambient), Rgba{}) << "\"ambient\" is not the ambient wrapper";
+    EXPECT_EQ(third.shininess, 0.0f) << "hexadecimal is not a decimal";
 
     // Numbers without a material give a blank one and leave the table as it is.
     for (const int id : {-1, 0, 4, 1000}) {

@@ -96,14 +96,10 @@ TEST_F(TextureManagerTest, BadFilesGiveTextureZeroAndOneLineOnce)
     const std::string truncated = tga("bad-truncated.tga", 8, 8);
     const Bytes whole = readBytes(truncated);
     writeBytes(truncated, Bytes(whole.begin(), whole.end() - 1));
-    const std::string runLength = tempPath("bad-rle.tga");
-    writeTgaRaw(runLength, 10, 2, 2, 24, Bytes(12, 0));
-    const std::string sixteenBits = tempPath("bad-16bit.tga");
-    writeTgaRaw(sixteenBits, 2, 2, 2, 16, Bytes(8, 0));
     const std::string corruptDds = tempPath("bad.dds");
     writeBytes(corruptDds, Bytes(256, 0xee));
 
-    for (const std::string& path : {truncated, runLength, sixteenBits, corruptDds}) {
+    for (const std::string& path : {truncated, corruptDds}) {
         SCOPED_TRACE(path);
         testing::internal::CaptureStdout();
         EXPECT_EQ(load(path), 0u);
@@ -124,6 +120,9 @@ TEST_F(TextureManagerTest, DriverHoldsTheLevelsFormatFiltersAndWrapModesAsked)
     const std::string shortChain = tempPath("short.dds");
     writeDds(shortChain, 64, 64, {solid(64, 64, {255, 0, 0}), solid(32, 32, {255, 0, 0})});
     const GLint MIPMAPPED = GL_LINEAR_MIPMAP_LINEAR;
+    // Mipmaps are built through GLU, which reads the pixel-store modes: they must come back.
+    glPixelStorei(GL_PACK_ALIGNMENT, 4);
+    glPixelStorei(GL_UNPACK_ALIGNMENT, 4);
     const struct {
         std::string path;
         bool mipmaps, compress, clamp;
@@ -136,7 +135,7 @@ TEST_F(TextureManagerTest, DriverHoldsTheLevelsFormatFiltersAndWrapModesAsked)
         {tga("alpha.tga", 8, 8, 1), true, true, false, GL_ALPHA, 4, MIPMAPPED, 1, 1},
         {dds, false, true, true, GL_RGB, 1, GL_LINEAR, 8, 8}, // DDS files are never compressed again
         {tga("wide.tga", 64, 16), true, false, false, GL_RGB, 7, MIPMAPPED, 1, 1},
-        {tga("tall.tga", 16, 64), true, false, false, GL_RGB, 7, MIPMAPPED, 1, 1},
+        {tga("tall.tga", 6, 40), true, false, false, GL_RGB, 6, MIPMAPPED, 1, 1},
         {shortChain, true, false, false, GL_RGB, 2, MIPMAPPED, 32, 32},
     };
     for (const auto& c : cases) {
@@ -152,6 +151,11 @@ TEST_F(TextureManagerTest, DriverHoldsTheLevelsFormatFiltersAndWrapModesAsked)
         EXPECT_EQ(parameter(texture, GL_TEXTURE_MAG_FILTER), GL_LINEAR);
         EXPECT_EQ(parameter(texture, GL_TEXTURE_WRAP_S), c.clamp ? GL_CLAMP_TO_EDGE : GL_REPEAT);
         EXPECT_EQ(parameter(texture, GL_TEXTURE_WRAP_T), c.clamp ? GL_CLAMP_TO_EDGE : GL_REPEAT);
+    }
+    for (const GLenum mode : {GL_PACK_ALIGNMENT, GL_UNPACK_ALIGNMENT}) {
+        GLint alignment = 0;
+        glGetIntegerv(mode, &alignment);
+        EXPECT_EQ(alignment, 4);
     }
 }
 
@@ -221,7 +225,7 @@ TEST_F(TextureManagerTest, TargaAndDevilDdsShowTheSamePictureAndShortChainsSampl
     drawQuad(load(tgaFile, false), 100, 100, 160);
     drawQuad(load(ddsFile, false), 360, 100, 160);
     // Minified, these sample their last levels; an incomplete texture would sample black.
-    const GLuint chains[] = {load(tga("chain-wide.tga", 64, 16)), load(tga("chain-tall.tga", 16, 64)),
+    const GLuint chains[] = {load(tga("chain-wide.tga", 64, 16)), load(tga("chain-tall.tga", 6, 40)),
                              load(shortChain)};
     for (int i = 0; i < 3; ++i)
         drawQuad(chains[i], 10 + 20 * i, 10, 4);

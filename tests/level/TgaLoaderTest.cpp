@@ -1,10 +1,7 @@
 #include "level/TgaLoader.h"
 
 #include "ImageFiles.h"
-#include "GlTestContext.h"
-#include "level/TextureManager.h"
 
-#include <GL/glew.h>
 #include <gtest/gtest.h>
 
 #include <string>
@@ -95,37 +92,4 @@ TEST(TgaLoader, RejectsEveryTruncationAndIsSilentAboutAMissingFile)
     const Loaded missing = load(tempPath("missing.tga"), true);
     EXPECT_EQ(missing.count, 0);
     EXPECT_TRUE(missing.output.empty());
-}
-
-// Mipmaps go through GLU, which reads the context's pixel-store modes.
-TEST(TgaLoaderGl, BuildsMipmapsDownToOnePixelAndRestoresPixelStore)
-{
-    GlTestContext::ensure();
-    glPixelStorei(GL_PACK_ALIGNMENT, 4);
-    glPixelStorei(GL_UNPACK_ALIGNMENT, 4);
-    // Width, height, channels -> levels: square, wide, tall (odd sizes) and single-channel.
-    const struct {
-        int width, height, channels, levels;
-    } images[] = {{256, 256, 3, 9}, {64, 16, 4, 7}, {6, 40, 3, 6}, {8, 8, 1, 4}};
-    for (const auto& image : images) {
-        const std::string path = tempPath("mip" + std::to_string(image.width) + ".tga");
-        Bytes colour = {200, 100, 50, 25};
-        colour.resize(static_cast<std::size_t>(image.channels));
-        writeTga(path, image.width, image.height, image.channels, solid(image.width, image.height, colour));
-        const Loaded loaded = load(path, true);
-        SCOPED_TRACE(path);
-        ASSERT_EQ(loaded.count, image.levels);
-        for (int i = 0; i < image.levels; ++i) {
-            const int w = static_cast<int>(TextureManager::levelExtent(loaded.width, i));
-            const int h = static_cast<int>(TextureManager::levelExtent(loaded.height, i));
-            EXPECT_EQ(loaded.levels[i], solid(w, h, colour)) << "level " << i;
-        }
-        EXPECT_EQ(TextureManager::levelExtent(loaded.width, image.levels - 1), 1u);
-        EXPECT_EQ(TextureManager::levelExtent(loaded.height, image.levels - 1), 1u);
-    }
-    GLint pack = 0, unpack = 0;
-    glGetIntegerv(GL_PACK_ALIGNMENT, &pack);
-    glGetIntegerv(GL_UNPACK_ALIGNMENT, &unpack);
-    EXPECT_EQ(pack, 4);
-    EXPECT_EQ(unpack, 4);
 }
