@@ -17,8 +17,8 @@
 #include <GL/glu.h>
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
-#include <filesystem>
 
 namespace {
 
@@ -34,40 +34,30 @@ const MeshFile MESHES[] = {{"halfpipe", "jungle_planks.tga", 90.0f}, {"bridge", 
 
 }  // namespace
 
+// Level count, size and channels as the game's Targa and DDS loaders report them.
 TEST(GameLoaders, ReadEveryGeneratedImage)
 {
     GlTestContext::ensure();
-    for (const TextureCatalogue::Entry& entry : TextureCatalogue::entries()) {
-        SCOPED_TRACE(entry.name);
-        std::vector<std::vector<std::uint8_t>> levels;
-        unsigned int width = 0;
-        unsigned int height = 0;
-        unsigned int channels = 0;
-        const int expectedLevels = static_cast<int>(std::log2(entry.size)) + 1;
-        if (entry.format == TextureCatalogue::Format::DDS) {
-            const std::string file = generated::path("Textures/" + entry.name + ".dds");
-            EXPECT_EQ(ImageLoader::instance()->load(file.c_str(), levels, width, height, channels, true), expectedLevels);
-            EXPECT_TRUE(channels == 3 || channels == 4);
-        } else {
-            const std::string file = generated::path("Textures/" + entry.name + ".tga");
-            EXPECT_EQ(TgaLoader::instance()->load(file.c_str(), levels, width, height, channels, true), expectedLevels);
-            EXPECT_EQ(channels, 3u);
-        }
-        EXPECT_EQ(width, static_cast<unsigned int>(entry.size));
-        EXPECT_EQ(height, static_cast<unsigned int>(entry.size));
-        if (entry.bumpiness > 0.0f) {
-            const std::string file = generated::path("Textures/" + entry.name + "_normal.tga");
-            EXPECT_EQ(TgaLoader::instance()->load(file.c_str(), levels, width, height, channels, true), expectedLevels);
-            EXPECT_EQ(channels, 4u);
-        }
-    }
     std::vector<std::vector<std::uint8_t>> levels;
-    unsigned int width = 0;
-    unsigned int height = 0;
-    unsigned int channels = 0;
-    EXPECT_EQ(TgaLoader::instance()->load(generated::path("Textures/particle.tga").c_str(), levels, width, height,
-                                          channels, true), 11);
-    EXPECT_EQ(channels, 4u);
+    unsigned int width = 0, height = 0, channels = 0;
+    const auto expectLoads = [&](const std::string& file, bool dds, int size, const std::vector<unsigned int>& anyChannels) {
+        const std::string path = generated::path("Textures/" + file);
+        const int count = dds ? ImageLoader::instance()->load(path.c_str(), levels, width, height, channels, true)
+                              : TgaLoader::instance()->load(path.c_str(), levels, width, height, channels, true);
+        EXPECT_EQ(count, static_cast<int>(std::log2(size)) + 1) << file;
+        EXPECT_EQ(width, static_cast<unsigned int>(size)) << file;
+        EXPECT_EQ(height, static_cast<unsigned int>(size)) << file;
+        EXPECT_NE(std::find(anyChannels.begin(), anyChannels.end(), channels), anyChannels.end()) << file;
+    };
+    for (const TextureCatalogue::Entry& entry : TextureCatalogue::entries()) {
+        if (entry.format == TextureCatalogue::Format::DDS)
+            expectLoads(entry.name + ".dds", true, entry.size, {3, 4});
+        else
+            expectLoads(entry.name + ".tga", false, entry.size, {3});
+        if (entry.bumpiness > 0.0f)
+            expectLoads(entry.name + "_normal.tga", false, entry.size, {4});
+    }
+    expectLoads("particle.tga", false, 1024, {4});
     for (const char* world : {"jungle", "volcano", "lagoon"}) {
         for (const char* face : {"left", "right", "top", "bottom", "front", "back"}) {
             const std::string file = generated::path(std::string("skybox/") + world + "/" + face + ".tga");
@@ -99,19 +89,13 @@ TEST(GameLoaders, ImportEveryMeshAndDrawIt)
     GlTestContext::ensure();
     glClearColor(0.15f, 0.18f, 0.22f, 1.0f);
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
-    glEnable(GL_DEPTH_TEST);
-    glEnable(GL_CULL_FACE);
-    glEnable(GL_LIGHTING);
-    glEnable(GL_LIGHT0);
-    glEnable(GL_NORMALIZE);
+    for (GLenum capability : {GL_DEPTH_TEST, GL_CULL_FACE, GL_LIGHTING, GL_LIGHT0, GL_NORMALIZE, GL_TEXTURE_2D})
+        glEnable(capability);
     const GLfloat lightDirection[4] = {0.4f, 0.8f, 0.5f, 0.0f};
-    glLightfv(GL_LIGHT0, GL_POSITION, lightDirection);
-    glEnable(GL_TEXTURE_2D);
     glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_MODULATE);
     for (int m = 0; m < 6; ++m) {
         SCOPED_TRACE(MESHES[m].name);
-        int vertexCount = 0;
-        int indexCount = 0;
+        int vertexCount = 0, indexCount = 0;
         Vertex* vertices = nullptr;
         std::uint32_t* indices = nullptr;
         MeshImporter::instance()->importMesh((std::string(MESHES[m].name) + ".mesh").c_str(), vertexCount, vertices,
@@ -124,9 +108,8 @@ TEST(GameLoaders, ImportEveryMeshAndDrawIt)
             EXPECT_NEAR(vertices[i].normal.length(), 1.0f, 1e-3f);
             centre += vertices[i].position * (1.0f / static_cast<float>(vertexCount));
         }
-        for (int i = 0; i < indexCount; ++i) {
+        for (int i = 0; i < indexCount; ++i)
             ASSERT_LT(indices[i], static_cast<std::uint32_t>(vertexCount));
-        }
         if (std::string(MESHES[m].name) == "crater") {
             EXPECT_GT(vertexCount, 65535);
         }

@@ -4,7 +4,6 @@
 
 #include <algorithm>
 #include <cmath>
-#include <cstdio>
 #include <cstdlib>
 #include <fstream>
 #include <iterator>
@@ -22,23 +21,19 @@ Picture readTarga(const std::string& file, std::uint8_t* descriptor, std::uint8_
     std::ifstream in(file, std::ios::binary);
     const std::vector<std::uint8_t> bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
     Picture picture;
-    if (bytes.size() < 18) {
+    if (bytes.size() < 18)
         return picture;
-    }
-    if (descriptor != nullptr) {
+    if (descriptor != nullptr)
         *descriptor = bytes[17];
-    }
-    if (imageType != nullptr) {
+    if (imageType != nullptr)
         *imageType = bytes[2];
-    }
     const int width = bytes[12] | (bytes[13] << 8);
     const int height = bytes[14] | (bytes[15] << 8);
     const int channels = bytes[16] / 8;
     const std::size_t start = 18 + bytes[0];
     const std::size_t size = static_cast<std::size_t>(width) * height * channels;
-    if (bytes[2] != 2 || (channels != 3 && channels != 4) || bytes.size() < start + size) {
+    if (bytes[2] != 2 || (channels != 3 && channels != 4) || bytes.size() < start + size)
         return picture;
-    }
     picture.width = width;
     picture.height = height;
     picture.channels = channels;
@@ -52,9 +47,8 @@ Picture readTarga(const std::string& file, std::uint8_t* descriptor, std::uint8_
             dst[0] = src[2];
             dst[1] = src[1];
             dst[2] = src[0];
-            if (channels == 4) {
+            if (channels == 4)
                 dst[3] = src[3];
-            }
         }
     }
     return picture;
@@ -84,9 +78,8 @@ std::vector<Picture> readDds(const std::string& file, int* dxtFormat)
     const int count = ilGetInteger(IL_NUM_MIPMAPS) + 1;
     for (int i = 0; i < count; ++i) {
         ilBindImage(image);
-        if (i > 0 && ilActiveMipmap(static_cast<ILuint>(i)) != IL_TRUE) {
+        if (i > 0 && ilActiveMipmap(static_cast<ILuint>(i)) != IL_TRUE)
             break;
-        }
         Picture level;
         level.width = ilGetInteger(IL_IMAGE_WIDTH);
         level.height = ilGetInteger(IL_IMAGE_HEIGHT);
@@ -94,15 +87,6 @@ std::vector<Picture> readDds(const std::string& file, int* dxtFormat)
         const ILubyte* data = ilGetData();
         const std::size_t size = static_cast<std::size_t>(level.width) * level.height * level.channels;
         level.pixels.assign(data, data + size);
-        // DevIL hands DDS rows over top-down unless told otherwise; turn them if it reports otherwise.
-        if (ilGetInteger(IL_IMAGE_ORIGIN) == IL_ORIGIN_LOWER_LEFT) {
-            const std::size_t row = static_cast<std::size_t>(level.width) * level.channels;
-            for (int y = 0; y < level.height / 2; ++y) {
-                std::swap_ranges(level.pixels.begin() + static_cast<std::ptrdiff_t>(y * row),
-                                 level.pixels.begin() + static_cast<std::ptrdiff_t>((y + 1) * row),
-                                 level.pixels.begin() + static_cast<std::ptrdiff_t>((level.height - 1 - y) * row));
-            }
-        }
         levels.push_back(level);
     }
     ilBindImage(image);
@@ -119,9 +103,8 @@ double lineDifference(const Picture& p, bool columns, int a, int b)
     for (int i = 0; i < count; ++i) {
         const std::uint8_t* pa = columns ? p.at(a, i) : p.at(i, a);
         const std::uint8_t* pb = columns ? p.at(b, i) : p.at(i, b);
-        for (int c = 0; c < std::min(p.channels, 3); ++c) {
+        for (int c = 0; c < std::min(p.channels, 3); ++c)
             sum += std::abs(static_cast<int>(pa[c]) - static_cast<int>(pb[c]));
-        }
     }
     return sum / (count * std::min(p.channels, 3));
 }
@@ -144,56 +127,9 @@ double interiorDifference(const Picture& picture, bool columns)
 {
     const int extent = columns ? picture.width : picture.height;
     double sum = 0.0;
-    for (int i = 0; i + 1 < extent; ++i) {
+    for (int i = 0; i + 1 < extent; ++i)
         sum += lineDifference(picture, columns, i, i + 1);
-    }
     return sum / (extent - 1);
-}
-
-Sound readWav(const std::string& file)
-{
-    std::ifstream in(file, std::ios::binary);
-    const std::vector<std::uint8_t> bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-    Sound sound;
-    auto u32 = [&](std::size_t at) {
-        return static_cast<std::uint32_t>(bytes[at] | (bytes[at + 1] << 8) | (bytes[at + 2] << 16) |
-                                          (static_cast<std::uint32_t>(bytes[at + 3]) << 24));
-    };
-    auto u16 = [&](std::size_t at) { return static_cast<std::uint16_t>(bytes[at] | (bytes[at + 1] << 8)); };
-    if (bytes.size() < 12 || std::string(bytes.begin(), bytes.begin() + 4) != "RIFF" ||
-        std::string(bytes.begin() + 8, bytes.begin() + 12) != "WAVE") {
-        return sound;
-    }
-    std::size_t at = 12;
-    int bits = 0;
-    while (at + 8 <= bytes.size()) {
-        const std::string id(bytes.begin() + static_cast<std::ptrdiff_t>(at), bytes.begin() + static_cast<std::ptrdiff_t>(at + 4));
-        const std::uint32_t size = u32(at + 4);
-        if (id == "fmt " && at + 8 + 16 <= bytes.size()) {
-            sound.channels = u16(at + 10);
-            sound.sampleRate = static_cast<int>(u32(at + 12));
-            bits = u16(at + 22);
-        } else if (id == "data" && bits == 16) {
-            const std::size_t count = std::min<std::size_t>(size, bytes.size() - at - 8) / 2;
-            sound.samples.resize(count);
-            for (std::size_t i = 0; i < count; ++i) {
-                sound.samples[i] = static_cast<std::int16_t>(u16(at + 8 + 2 * i));
-            }
-            return sound;
-        }
-        at += 8 + size + (size & 1u);
-    }
-    return sound;
-}
-
-Sound decodeMp3WithLame(const std::string& file)
-{
-    const std::string out = file.substr(file.find_last_of('/') + 1) + ".decoded.wav";
-    const std::string command = "lame --quiet --decode '" + file + "' '" + out + "'";
-    if (std::system(command.c_str()) != 0) {
-        return {};
-    }
-    return readWav(out);
 }
 
 double loopJumpScore(const Sound& sound)

@@ -24,7 +24,8 @@ struct Picture {
 // Reads an uncompressed true-colour Targa file (type 2) into RGB(A), honouring
 // the origin bit; an empty picture when the file is not such a file.
 Picture readTarga(const std::string& file, std::uint8_t* descriptor = nullptr, std::uint8_t* imageType = nullptr);
-// Reads all levels of a DDS file through DevIL, each top-down; empty on failure.
+// Reads all levels of a DDS file through DevIL, rows in the order DevIL gives
+// them (the checks made on them do not depend on it); empty on failure.
 // dxtFormat receives 1 or 5 for DXT1 or DXT5 files, 0 for others.
 std::vector<Picture> readDds(const std::string& file, int* dxtFormat = nullptr);
 
@@ -38,17 +39,12 @@ double interiorDifference(const Picture& picture, bool columns);
 // wrap (last two and first two lines): the picture's roughness right there.
 double besideEdgeDifference(const Picture& picture, bool columns);
 
-// 16-bit stereo samples, interleaved, with the sample rate.
+// 16-bit samples, channels interleaved.
 struct Sound {
-    int sampleRate = 0;
     int channels = 0;
     std::vector<std::int16_t> samples;
     std::size_t frames() const { return channels > 0 ? samples.size() / channels : 0; }
 };
-// Reads a PCM WAV file (16 bit); empty on failure.
-Sound readWav(const std::string& file);
-// Decodes an MP3 file with `lame --decode` into a WAV file beside the test and reads it.
-Sound decodeMp3WithLame(const std::string& file);
 
 // How far the jump from the last frame to the first stands out from the
 // frame-to-frame changes around the loop point, in standard deviations of them.

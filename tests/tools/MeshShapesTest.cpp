@@ -26,9 +26,8 @@ void checkTriangles(const MeshData& mesh)
         ASSERT_FALSE(part.indices.empty()) << mesh.name;
         int disagreeing = 0;
         for (std::size_t t = 0; t < part.indices.size(); t += 3) {
-            for (int k = 0; k < 3; ++k) {
+            for (int k = 0; k < 3; ++k)
                 ASSERT_LT(part.indices[t + k], vertices.size()) << mesh.name;
-            }
             const MeshData::Vertex& a = vertices[part.indices[t]];
             const MeshData::Vertex& b = vertices[part.indices[t + 1]];
             const MeshData::Vertex& c = vertices[part.indices[t + 2]];
@@ -41,9 +40,8 @@ void checkTriangles(const MeshData& mesh)
         }
         // Smoothed normals may tip over on a sharp crease, but only there.
         EXPECT_LE(disagreeing, static_cast<int>(part.indices.size() / 3 / 200)) << mesh.name << " " << part.name;
-        for (const MeshData::Vertex& v : vertices) {
+        for (const MeshData::Vertex& v : vertices)
             EXPECT_NEAR(v.normal.length(), 1.0f, 1e-3f) << mesh.name;
-        }
     }
 }
 
@@ -89,9 +87,8 @@ TEST(MeshShapes, RunningSurfacesFaceTheBall)
     // faces up, the crater's slopes and the bridge deck too.
     auto upFacingAt = [](const MeshData& mesh, const char* part, float x, float z) {
         for (const MeshData::SubMesh& s : mesh.subMeshes) {
-            if (s.name != part) {
+            if (s.name != part)
                 continue;
-            }
             float best = 1e9f;
             Vector3 normal;
             for (const std::uint32_t i : s.indices) {
@@ -112,20 +109,16 @@ TEST(MeshShapes, RunningSurfacesFaceTheBall)
     EXPECT_GT(upFacingAt(MeshShapes::funnel(), "funnel", 20.0f, 0.0f), 0.3f);
 }
 
-TEST(MeshShapes, CoverSubMeshesSharedVerticesAndLargeIndexRanges)
+// The meshes exercise what the game's importer must handle: sub-meshes on shared
+// data, sub-meshes with their own vertices, and indices past 16 bits.
+TEST(MeshShapes, CoverSharedAndOwnVerticesAndLargeIndexRanges)
 {
     const MeshData halfPipe = MeshShapes::halfPipe();
-    ASSERT_EQ(halfPipe.subMeshes.size(), 2u);
-    EXPECT_TRUE(halfPipe.subMeshes[0].usesShared && halfPipe.subMeshes[1].usesShared);
-    const MeshData crater = MeshShapes::crater();
-    ASSERT_EQ(crater.subMeshes.size(), 2u);
-    EXPECT_GT(crater.shared.size(), 65535u);
     const MeshData bridge = MeshShapes::archBridge();
-    ASSERT_EQ(bridge.subMeshes.size(), 2u);
-    EXPECT_FALSE(bridge.subMeshes[0].usesShared);
-    // The rock rests on the ground.
-    Vector3 low;
-    Vector3 high;
+    EXPECT_TRUE(halfPipe.subMeshes.size() == 2 && halfPipe.subMeshes[0].usesShared && halfPipe.subMeshes[1].usesShared);
+    EXPECT_TRUE(bridge.subMeshes.size() == 2 && !bridge.subMeshes[0].usesShared);
+    EXPECT_GT(MeshShapes::crater().shared.size(), 65535u);
+    Vector3 low, high;
     MeshShapes::rock().bounds(low, high);
-    EXPECT_NEAR(low.y, 0.0f, 1e-3f);
+    EXPECT_NEAR(low.y, 0.0f, 1e-3f) << "the rock rests on the ground";
 }

@@ -10,9 +10,8 @@ float meanLinear(const Image& image)
 {
     double sum = 0.0;
     for (int y = 0; y < image.height(); ++y) {
-        for (int x = 0; x < image.width(); ++x) {
+        for (int x = 0; x < image.width(); ++x)
             sum += std::pow(image.at(x, y).r, 2.2);
-        }
     }
     return static_cast<float>(sum / (image.width() * image.height()));
 }
