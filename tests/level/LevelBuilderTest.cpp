@@ -381,10 +381,8 @@ TEST_F(LevelBuilderTest, FileThatCannotBeOpenedBuildsNothingAndAnEmptyFileAnEmpt
         world = RecordingWorld();
         std::ofstream(file) << text;
         EXPECT_EQ(builder.load(file.c_str(), world, loaded), 41) << text;
-        EXPECT_EQ(loaded.actorId, 41);
         EXPECT_EQ(loaded.fileName, file.c_str()) << "the caller's pointer is kept";
         EXPECT_EQ(world.addedRoots.size(), 1u);
-        EXPECT_EQ(world.physicsLevelId, 41);
     }
 }
 
