@@ -5,25 +5,20 @@
 #include "effects/ShaderManager.h"
 #include "level/Material.h"
 #include "level/MaterialManager.h"
-#include "level/MeshImporter.h"
 #include "physics/GamePhysic.h"
 #include "render/FrameData.h"
 #include "render/Frustum.h"
 #include "render/RenderManager.h"
 
+#include <GL/glew.h>
 #include <GL/glu.h>
-#include <OgreHardwareBufferManager.h>
-#include <OgreMesh.h>
-#include <OgreMeshManager.h>
-#include <OgreMeshSerializer.h>
-#include <OgreResourceGroupManager.h>
-#include <OgreSubMesh.h>
 #include <gtest/gtest.h>
 
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
+#include <string>
 #include <unistd.h>
 
 namespace rendertest {
@@ -35,38 +30,21 @@ namespace fs = std::filesystem;
 const Vector3 LIGHT{40.0f, 60.0f, 50.0f};
 constexpr std::uint8_t CLEAR_GREY = 51;  // 0.2
 
-GLuint checker(float r, float g, float b)
-{
-    return GlTestContext::makeTexture(16, 16, [=](int x, int y, float* c) {
-        const float shade = ((x / 4 + y / 4) % 2) ? 1.0f : 0.6f;
-        c[0] = r * shade;
-        c[1] = g * shade;
-        c[2] = b * shade;
-        c[3] = 1.0f;
-    });
-}
-
 // Slopes that change along s and t differently, so that a swapped or lost tangent
 // frame changes the lighting; height in alpha for the parallax shift.
-GLuint bumps()
+void bump(int x, int y, float* c)
 {
-    return GlTestContext::makeTexture(64, 64, [](int x, int y, float* c) {
-        const float s = (x + 0.5f) / 64.0f, t = (y + 0.5f) / 64.0f;
-        const float dx = 0.8f * std::sin(s * 6.2831855f * 2.0f);
-        const float dy = 0.5f * std::cos(t * 6.2831855f * 3.0f);
-        const float length = std::sqrt(dx * dx + dy * dy + 1.0f);
-        c[0] = dx / length * 0.5f + 0.5f;
-        c[1] = dy / length * 0.5f + 0.5f;
-        c[2] = 1.0f / length * 0.5f + 0.5f;
-        c[3] = 0.5f + 0.4f * std::sin(s * 6.2831855f) * std::cos(t * 6.2831855f);
-    });
+    const float s = (x + 0.5f) / 64.0f * 6.2831855f, t = (y + 0.5f) / 64.0f * 6.2831855f;
+    c[0] = 0.5f + 0.35f * std::sin(2.0f * s);
+    c[1] = 0.5f + 0.25f * std::cos(3.0f * t);
+    c[2] = 0.9f;
+    c[3] = 0.5f + 0.4f * std::sin(s) * std::cos(t);
 }
 
-// marker tells the materials apart in the effect's "Kd".
+// A lit material with a checker texture in the given colour; marker is its diffuse red.
 int addMaterial(float r, float g, float b, GLuint normalMap, float marker)
 {
     Material material;
-    material.useLight = true;
     const float ambient[4] = {0.25f, 0.25f, 0.25f, 1.0f};
     const float diffuse[4] = {marker, 0.9f, 0.9f, 1.0f};
     const float specular[4] = {0.3f, 0.3f, 0.3f, 1.0f};
@@ -74,26 +52,23 @@ int addMaterial(float r, float g, float b, GLuint normalMap, float marker)
     std::copy(diffuse, diffuse + 4, material.diffuse);
     std::copy(specular, specular + 4, material.specular);
     material.shininess = 16.0f;
-    material.texture = checker(r, g, b);
+    material.texture = GlTestContext::makeTexture(16, 16, [=](int x, int y, float* c) {
+        const float shade = ((x / 4 + y / 4) % 2) ? 1.0f : 0.6f;
+        c[0] = r * shade;
+        c[1] = g * shade;
+        c[2] = b * shade;
+        c[3] = 1.0f;
+    });
     material.normalMap = normalMap;
     material.hasNormalMap = normalMap != 0;
     return MaterialManager::instance()->addMaterial(material);
 }
 
-}  // namespace
-
-const Materials& setUp()
+Materials setUpOnce()
 {
-    static Materials materials;
-    static bool done = false;
-    if (done)
-        return materials;
-    done = true;
-
     GlTestContext::ensure(WIDTH, HEIGHT);
     const fs::path folder = fs::temp_directory_path() / ("pitchroll-render-" + std::to_string(getpid()));
     fs::create_directories(folder / "data" / "shaders");
-    fs::create_directories(folder / "data" / "meshes");
     fs::copy_file(PITCHROLL_SOURCE_DIR "/data/shaders/effectShader.cgfx", folder / "data/shaders/effectShader.cgfx",
                   fs::copy_options::overwrite_existing);
     fs::current_path(folder);
@@ -101,72 +76,35 @@ const Materials& setUp()
     std::atexit([] { fs::remove_all(removeAtExit); });
 
     testing::internal::CaptureStdout();
-    MeshImporter::instance();
     ShaderManager::instance()->init();
     std::fflush(stdout);
     testing::internal::GetCapturedStdout();
     GamePhysic::instance()->Init(false);
     RenderManager::instance()->init();
 
-    materials.red = addMaterial(1.0f, 0.3f, 0.2f, 0, 0.91f);
-    materials.blue = addMaterial(0.2f, 0.4f, 1.0f, 0, 0.92f);
-    materials.bumpy = addMaterial(0.9f, 0.9f, 0.5f, bumps(), 0.93f);
-
     glViewport(0, 0, WIDTH, HEIGHT);
     glEnable(GL_DEPTH_TEST);
     glEnable(GL_CULL_FACE);
     glCullFace(GL_BACK);
+    return {addMaterial(1.0f, 0.3f, 0.2f, 0, 0.91f), addMaterial(0.2f, 0.4f, 1.0f, 0, 0.92f),
+            addMaterial(0.9f, 0.9f, 0.5f, GlTestContext::makeTexture(64, 64, bump), 0.93f)};
+}
+
+}  // namespace
+
+const Materials& startScenePass()
+{
+    static const Materials materials = setUpOnce();
+    FrameData& frame = FrameData::shared();
+    frame.frustumCulling = true;
+    frame.renderPass = 2;
+    lookAtBall({0.0f, 0.0f, 0.0f}, {1000.0f, 0.0f, 0.0f});  // far off to the side
+    RenderManager* manager = RenderManager::instance();
+    manager->setNoAlphaBlending(false);
+    manager->setDepthPass(false);
+    manager->update(0.0f);  // empties the blended queue
+    ShaderManager::instance()->resetPass();
     return materials;
-}
-
-void writeMesh(const std::string& fileName, const std::vector<Vertex>& vertices,
-               const std::vector<std::uint32_t>& indices)
-{
-    MeshImporter::instance();  // OGRE's root and buffer manager
-    static int serial = 0;
-    Ogre::MeshPtr mesh = Ogre::MeshManager::getSingleton().createManual("renderTest" + std::to_string(serial++),
-                                                                         Ogre::RGN_DEFAULT);
-    Ogre::SubMesh* subMesh = mesh->createSubMesh();
-    subMesh->useSharedVertices = false;
-    subMesh->vertexData = new Ogre::VertexData();
-    subMesh->vertexData->vertexCount = vertices.size();
-    Ogre::VertexDeclaration* declaration = subMesh->vertexData->vertexDeclaration;
-    declaration->addElement(0, 0, Ogre::VET_FLOAT3, Ogre::VES_POSITION);
-    declaration->addElement(0, 12, Ogre::VET_FLOAT3, Ogre::VES_NORMAL);
-    declaration->addElement(0, 24, Ogre::VET_FLOAT2, Ogre::VES_TEXTURE_COORDINATES);
-    std::vector<float> floats;
-    for (const Vertex& v : vertices)
-        floats.insert(floats.end(), {v.position.x, v.position.y, v.position.z, v.normal.x, v.normal.y, v.normal.z,
-                                     v.u, v.v});
-    auto vertexBuffer = Ogre::HardwareBufferManager::getSingleton().createVertexBuffer(
-        32, vertices.size(), Ogre::HardwareBuffer::HBU_STATIC_WRITE_ONLY, true);
-    vertexBuffer->writeData(0, vertexBuffer->getSizeInBytes(), floats.data());
-    subMesh->vertexData->vertexBufferBinding->setBinding(0, vertexBuffer);
-    auto indexBuffer = Ogre::HardwareBufferManager::getSingleton().createIndexBuffer(
-        Ogre::HardwareIndexBuffer::IT_32BIT, indices.size(), Ogre::HardwareBuffer::HBU_STATIC_WRITE_ONLY, true);
-    indexBuffer->writeData(0, indexBuffer->getSizeInBytes(), indices.data());
-    subMesh->indexData->indexBuffer = indexBuffer;
-    subMesh->indexData->indexCount = indices.size();
-    mesh->_setBounds(Ogre::AxisAlignedBox(-1e5f, -1e5f, -1e5f, 1e5f, 1e5f, 1e5f));
-    mesh->load();  // so that removing it frees its parts
-    Ogre::MeshSerializer().exportMesh(mesh.get(), "data/meshes/" + fileName);
-    Ogre::MeshManager::getSingleton().remove(mesh);
-    // OGRE indexes a location when it is added: add it again to find the new file.
-    Ogre::ResourceGroupManager& resources = Ogre::ResourceGroupManager::getSingleton();
-    resources.removeResourceLocation("data/meshes", Ogre::RGN_DEFAULT);
-    resources.addResourceLocation("data/meshes", "FileSystem", Ogre::RGN_DEFAULT, false);
-}
-
-Matrix4 viewMatrix(const Vector3& eye, const Vector3& target)
-{
-    glMatrixMode(GL_MODELVIEW);
-    glPushMatrix();
-    glLoadIdentity();
-    gluLookAt(eye.x, eye.y, eye.z, target.x, target.y, target.z, 0.0, 1.0, 0.0);
-    Matrix4 view;
-    glGetFloatv(GL_MODELVIEW_MATRIX, view.data());
-    glPopMatrix();
-    return view;
 }
 
 void applyCamera(const Vector3& eye, const Vector3& target)
@@ -174,11 +112,12 @@ void applyCamera(const Vector3& eye, const Vector3& target)
     glMatrixMode(GL_PROJECTION);
     glLoadIdentity();
     gluPerspective(40.0, static_cast<double>(WIDTH) / HEIGHT, 1.0, 1000.0);
-    Matrix4 projection;
+    Matrix4 projection, view;
     glGetFloatv(GL_PROJECTION_MATRIX, projection.data());
     glMatrixMode(GL_MODELVIEW);
-    const Matrix4 view = viewMatrix(eye, target);
-    glLoadMatrixf(view.data());
+    glLoadIdentity();
+    gluLookAt(eye.x, eye.y, eye.z, target.x, target.y, target.z, 0.0, 1.0, 0.0);
+    glGetFloatv(GL_MODELVIEW_MATRIX, view.data());
 
     FrameData& frame = FrameData::shared();
     frame.viewMatrix = view;
@@ -196,20 +135,11 @@ void applyCamera(const Vector3& eye, const Vector3& target)
     shader->setVector3(EFFECTPARAMETER_VIEWLIGHTPOSITION, viewLightValues);
 }
 
-void resetFrame()
+void lookAtBall(const Vector3& eye, const Vector3& ball)
 {
     FrameData& frame = FrameData::shared();
-    frame.frustumCulling = true;
-    frame.noAlphaBlending = false;
-    frame.depthPass = false;
-    frame.renderPass = 2;
-    // A ball far off to the side: nothing stands in the way.
-    frame.eyeToBall = Ray({0.0f, 0.0f, 0.0f}, {1000.0f, 0.0f, 0.0f});
-    frame.eyeToBallDistance = 0.0f;
-    RenderManager* manager = RenderManager::instance();
-    manager->setNoAlphaBlending(false);
-    manager->setDepthPass(false);
-    manager->update(0.0f);  // empties the blended queue
+    frame.eyeToBall = Ray(eye, ball - eye);
+    frame.eyeToBallDistance = (ball - eye).length();
 }
 
 void clear()
@@ -218,16 +148,15 @@ void clear()
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
 }
 
-Image capture()
+Image capture(const char* name)
 {
     glFinish();
-    return GlTestContext::readPixels(WIDTH, HEIGHT);
-}
-
-void save(const Image& image, const std::string& name)
-{
-    const std::string path = std::string(RENDER_TEST_OUTPUT_DIR) + "/" + name + ".ppm";
-    GlTestContext::writePpm(path.c_str(), image, WIDTH, HEIGHT);
+    const Image image = GlTestContext::readPixels(WIDTH, HEIGHT);
+    if (name) {
+        const std::string path = std::string(RENDER_TEST_OUTPUT_DIR) + "/" + name + ".ppm";
+        GlTestContext::writePpm(path.c_str(), image, WIDTH, HEIGHT);
+    }
+    return image;
 }
 
 int differingPixels(const Image& a, const Image& b, int tolerance)
@@ -255,17 +184,30 @@ const std::uint8_t* pixel(const Image& image, int x, int y)
     return &image[(static_cast<std::size_t>(y) * WIDTH + static_cast<std::size_t>(x)) * 4];
 }
 
-void project(const Vector3& world, float& x, float& y)
+int countLists()
 {
-    GLdouble modelview[16], projection[16];
-    GLint viewport[4];
-    glGetDoublev(GL_MODELVIEW_MATRIX, modelview);
-    glGetDoublev(GL_PROJECTION_MATRIX, projection);
-    glGetIntegerv(GL_VIEWPORT, viewport);
-    GLdouble wx = 0, wy = 0, wz = 0;
-    gluProject(world.x, world.y, world.z, modelview, projection, viewport, &wx, &wy, &wz);
-    x = static_cast<float>(wx);
-    y = static_cast<float>(HEIGHT - wy);
+    int count = 0;
+    for (GLuint name = 1; name <= 4000; ++name)
+        count += glIsList(name) == GL_TRUE;
+    return count;
+}
+
+void currentKd(float kd[4])
+{
+    GLint program = 0;
+    glGetIntegerv(GL_CURRENT_PROGRAM, &program);
+    std::fill(kd, kd + 4, 0.0f);
+    if (program)
+        glGetUniformfv(GLuint(program), glGetUniformLocation(GLuint(program), "Kd"), kd);
+}
+
+int passProgram(const char* name)
+{
+    ShaderManager::instance()->setPass(name);
+    GLint program = 0;
+    glGetIntegerv(GL_CURRENT_PROGRAM, &program);
+    ShaderManager::instance()->resetPass();
+    return program;
 }
 
 const float KD_SENTINEL[4] = {-1.0f, -2.0f, -3.0f, -4.0f};
@@ -282,21 +224,10 @@ void ProbeBox::render(int renderMethod, bool useDisplayLists, bool useStoredWorl
     record.storedWorld = useStoredWorld;
     glGetIntegerv(GL_CURRENT_PROGRAM, &record.program);
     glGetIntegerv(GL_FRONT_FACE, &record.frontFace);
-    const GLuint program = static_cast<GLuint>(record.program);
-    if (program)
-        glGetUniformfv(program, glGetUniformLocation(program, "Kd"), record.kd);
+    currentKd(record.kd);
     log.push_back(record);
     ShaderManager::instance()->setVector4(EFFECTPARAMETER_KD, KD_SENTINEL);
     BoxObject::render(renderMethod, useDisplayLists, useStoredWorld);
-}
-
-int passProgram(const char* name)
-{
-    ShaderManager::instance()->setPass(name);
-    GLint program = 0;
-    glGetIntegerv(GL_CURRENT_PROGRAM, &program);
-    ShaderManager::instance()->resetPass();
-    return program;
 }
 
 }  // namespace rendertest
