@@ -161,7 +161,6 @@ TEST_F(RenderObjectTest, EveryRenderMethodDrawsTheSamePicture)
         EXPECT_GT(coveredPixels(image), WIDTH * HEIGHT / 6) << "shaded, textured objects fill the view";
         EXPECT_LE(differingPixels(reference, image, 2), WIDTH * HEIGHT / 1000);
     }
-
 }
 
 TEST_F(RenderObjectTest, EmptyMeshDrawsNothing)
