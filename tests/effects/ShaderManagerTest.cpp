@@ -66,14 +66,6 @@ std::string effectWith(const std::vector<std::pair<std::string, std::string>>& t
     return text;
 }
 
-GLuint makeFlatTexture(float grey)
-{
-    return GlTestContext::makeTexture(4, 4, [=](int, int, float* c) {
-        c[0] = c[1] = c[2] = grey;
-        c[3] = 1.0f;
-    });
-}
-
 // A depth texture compared as the shadow mapper sets it up, every texel at depth.
 GLuint makeShadowMap(float depth)
 {
@@ -354,7 +346,8 @@ TEST(ShaderManager, ShadowedFragmentsKeepAQuarterOfTheDirectLight)
 {
     initWithGameEffect();
     glEnable(GL_DEPTH_TEST);
-    const GLuint textures[4] = {makeFlatTexture(1.0f), makeBumpMap(true), makeShadowMap(1.0f), makeShadowMap(0.0f)};
+    const GLuint white = GlTestContext::makeTexture(4, 4, [](int, int, float* c) { c[0] = c[1] = c[2] = c[3] = 1.0f; });
+    const GLuint textures[4] = {white, makeBumpMap(true), makeShadowMap(1.0f), makeShadowMap(0.0f)};
     const float light[3] = {-1.2f, 0.6f, 0.8f};
     for (const char* pass : {"shadowMapping", "parallaxShadowMapping"}) {
         setSceneParameters(textures[0], textures[1], textures[2], 0.6f, 0.0f, light);
