@@ -199,8 +199,10 @@ class GameSession:
         # Without a window manager focus does not follow clicks; set it directly.
         self.xdotool("windowfocus", "--sync", self.window)
 
-    def key(self, name, hold=0.15):
-        """Presses and releases one key, held long enough for a frame to see it."""
+    def key(self, name, hold=0.4):
+        """Presses and releases one key, held long enough for a slow frame to see
+        it (the game misses a key released within the frame it was pressed in)
+        and short of the server's key repeat."""
         self.focus()
         self.xdotool("keydown", name)
         time.sleep(hold)
