@@ -367,7 +367,7 @@ const Course COURSES[] = {
     // Down from the start dais and fast over the arch bridge, brake, wait on the
     // walkway until the beam has swept past, then round the turnstile to the dais.
     {"vulkano.xml", "volcano", {9, 10, 11, 12, 13},
-     {{-83, -60, 14}, {-83, -20, 14}, {-83, 15, 3}, {-80, 50, 3}, {-55, 50, 3},
+     {{-83, -60, 14}, {-83, -5, 14}, {-83, 15, 3}, {-80, 50, 3}, {-55, 50, 3},
       {-32, 50, 3, Gate{1, {0, 0, 14}, 30, 41}}, {35, 50, 5}, {55, 50, 5},
       {83, 40, 4}, {83, 10, 4}, {83, -15, 4}, {83, -40, 4}, {83, -65, 4}}},
     // Along the pier, over the turntable, a run-up across the coral island and
