@@ -100,6 +100,9 @@ class GameSession:
         for relative, content in self.data_files.items():
             path = os.path.join(self.workdir, relative)
             os.makedirs(os.path.dirname(path), exist_ok=True)
+            # The linked game data must never be written through the link.
+            if os.path.lexists(path):
+                os.remove(path)
             mode = "wb" if isinstance(content, bytes) else "w"
             with open(path, mode) as f:
                 f.write(content)
