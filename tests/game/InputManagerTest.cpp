@@ -15,11 +15,8 @@ class InputManagerTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        delete InputManager::instance();
+        cursor = installFakeCursor(1280, 1024, 0, 0);
         input = InputManager::instance();
-        auto fake = std::make_unique<FakeCursor>(1280, 1024, 0, 0);
-        cursor = fake.get();
-        input->setCursorDevice(std::move(fake));
     }
 
     InputManager* input = nullptr;

@@ -23,10 +23,7 @@ class LevelInfoTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        delete InputManager::instance();
-        auto fake = std::make_unique<FakeCursor>();
-        cursor = fake.get();
-        InputManager::instance()->setCursorDevice(std::move(fake));
+        cursor = installFakeCursor();
         MouseDelta first;
         InputManager::instance()->getMouseDelta(first);  // the jump from (0, 0)
         GamePhysic::instance()->Init(false);

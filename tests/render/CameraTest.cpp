@@ -28,10 +28,7 @@ class CameraTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        delete InputManager::instance();
-        auto fake = std::make_unique<FakeCursor>();
-        cursor = fake.get();
-        InputManager::instance()->setCursorDevice(std::move(fake));
+        cursor = installFakeCursor();
         GamePhysic::instance()->Init(false);
         camera.reset();
         // The first delta is the cursor's jump to the window centre: ignored.

@@ -1,7 +1,9 @@
 #pragma once
 
+#include "game/InputManager.h"
 #include "platform/CursorDevice.h"
 
+#include <memory>
 #include <utility>
 #include <vector>
 
@@ -41,3 +43,15 @@ private:
     int width;
     int height;
 };
+
+// A fresh InputManager reading a FakeCursor of the given screen; returns the
+// cursor, which the manager owns.
+inline FakeCursor* installFakeCursor(int screenWidth = 100000, int screenHeight = 100000,
+                                     int startX = 50000, int startY = 50000)
+{
+    delete InputManager::instance();
+    auto fake = std::make_unique<FakeCursor>(screenWidth, screenHeight, startX, startY);
+    FakeCursor* cursor = fake.get();
+    InputManager::instance()->setCursorDevice(std::move(fake));
+    return cursor;
+}
