@@ -1,6 +1,10 @@
 #include "app/Config.h"
 
-#include <fstream>
+#include "app/DataFile.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <sstream>
 
 namespace {
 
@@ -24,9 +28,15 @@ void Config::load(const char* fileName)
     refreshRate = 60;
     fullScreen = 0;
 
-    std::ifstream in(fileName);
-    if (!in)
+    // A missing file is the usual case and silent; any other failure names the file.
+    std::string bytes;
+    const DataFile::Outcome outcome = DataFile::read(fileName, bytes);
+    if (outcome != DataFile::READ) {
+        if (outcome != DataFile::MISSING)
+            std::printf("%s %s; the default settings stand\n", fileName, DataFile::describe(outcome));
         return;
+    }
+    std::istringstream in(bytes);
 
     int* const integerFields[] = {&screenWidth, &screenHeight, &bitsPerPixel, &refreshRate,
                                   &fullScreen};
@@ -54,6 +64,7 @@ void Config::load(const char* fileName)
             break;
     }
     fitFullScreenSize();
+    fitWindowSize(fileName);
 }
 
 // Game mode accepts only the common sizes; any other falls back to the desktop.
@@ -68,4 +79,26 @@ void Config::fitFullScreenSize()
     }
     if (desktopSize)
         desktopSize(screenWidth, screenHeight);
+}
+
+// A window larger than the display, or of no size, is refused by the X server
+// or crashes the GL driver; such sizes are brought within 1 to the desktop size.
+void Config::fitWindowSize(const char* fileName)
+{
+    if (fullScreen)
+        return;
+    int maxWidth = MAX_WINDOW_EXTENT;
+    int maxHeight = MAX_WINDOW_EXTENT;
+    if (desktopSize)
+        desktopSize(maxWidth, maxHeight);
+    maxWidth = std::clamp(maxWidth, 1, MAX_WINDOW_EXTENT);
+    maxHeight = std::clamp(maxHeight, 1, MAX_WINDOW_EXTENT);
+    const int width = std::clamp(screenWidth, 1, maxWidth);
+    const int height = std::clamp(screenHeight, 1, maxHeight);
+    if (width == screenWidth && height == screenHeight)
+        return;
+    std::printf("%s: window size %dx%d does not fit the %dx%d display; using %dx%d\n", fileName,
+                screenWidth, screenHeight, maxWidth, maxHeight, width, height);
+    screenWidth = width;
+    screenHeight = height;
 }

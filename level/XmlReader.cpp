@@ -3,6 +3,7 @@
 #include "level/XmlHandler.h"
 
 #include <cstring>
+#include <string_view>
 
 XmlReader::XmlReader(XmlHandler* h) : handler(h) {}
 
@@ -54,12 +55,14 @@ void XmlReader::readRange(std::size_t begin, std::size_t end, int depth)
         }
 
         // The close tag is found by plain search, so an element must not contain
-        // one of the same name.
+        // one of the same name. The search stays inside the range: a close tag
+        // beyond it could not be used, and looking there makes reading quadratic.
         const std::string closeTag = "</" + name + ">";
         const std::size_t contentBegin = close + 1;
-        const std::size_t closeAt = document.find(closeTag, close);
-        if (closeAt == std::string::npos || closeAt + closeTag.size() > end)
+        const std::size_t tagAt = std::string_view(text + close, end - close).find(closeTag);
+        if (tagAt == std::string_view::npos)
             return;
+        const std::size_t closeAt = close + tagAt;
         pos = closeAt + closeTag.size();
 
         const bool hasChildren =

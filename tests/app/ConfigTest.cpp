@@ -5,6 +5,8 @@
 #include <cstdio>
 #include <fstream>
 #include <string>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 
@@ -123,4 +125,37 @@ TEST_F(ConfigTest, FullScreenKeepsSupportedSizesAndFallsBackToDesktop)
     // Window mode never changes the size.
     load("screenWidth 1000 screenHeight 700");
     EXPECT_EQ(config->screenWidth, 1000);
+}
+
+TEST_F(ConfigTest, WindowSizeStaysWithinOneAndTheDesktop)
+{
+    struct Case {
+        const char* text;
+        int width, height;
+    };
+    const Case cases[] = {
+        {"screenWidth 100000 screenHeight 100000", 1920, 1080},
+        {"screenWidth 0 screenHeight -5", 1, 1},
+        {"screenWidth 1920 screenHeight 1080", 1920, 1080},
+        {"screenWidth 2000 screenHeight 600", 1920, 600},
+    };
+    for (const Case& c : cases) {
+        load(c.text);
+        EXPECT_EQ(config->screenWidth, c.width) << c.text;
+        EXPECT_EQ(config->screenHeight, c.height) << c.text;
+    }
+    // Without a known desktop the GL viewport limit bounds the window.
+    config->desktopSize = nullptr;
+    load("screenWidth 100000");
+    EXPECT_EQ(config->screenWidth, Config::MAX_WINDOW_EXTENT);
+}
+
+TEST_F(ConfigTest, NamedPipeIsNotOpenedAndKeepsDefaults)
+{
+    const std::string pipe = ::testing::TempDir() + "config_test_pipe";
+    unlink(pipe.c_str());
+    ASSERT_EQ(mkfifo(pipe.c_str(), 0600), 0);
+    config->load(pipe.c_str());  // blocked for ever when opened for reading
+    unlink(pipe.c_str());
+    EXPECT_EQ(config->screenWidth, 640);
 }

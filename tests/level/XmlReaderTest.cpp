@@ -157,3 +157,18 @@ TEST(XmlReader, ArbitraryBytesNeverCrash)
         read(text);
     }
 }
+
+// Each c holds an a whose close tag stands only at the end of the document. A
+// close-tag search that ran past its range would scan the rest of the document
+// for every c: hours for these 2 MB instead of milliseconds.
+TEST(XmlReader, CloseTagsBeyondTheRangeAreNotSearchedFor)
+{
+    std::string text = "<r>";
+    const int count = 200000;
+    for (int i = 0; i < count; ++i)
+        text += "<c><a></c>";
+    text += "</r></a>";
+    const Calls calls = read(text);
+    ASSERT_EQ(calls.size(), static_cast<std::size_t>(count) + 1);
+    EXPECT_EQ(calls.back(), "start c []");
+}
