@@ -7,6 +7,7 @@
 
 #include <cassert>
 #include <cctype>
+#include <cstdio>
 #include <cstring>
 #include <type_traits>
 
@@ -86,6 +87,9 @@ private:
 GLuint createTexture(const Levels& levels, unsigned int width, unsigned int height,
                      GLenum format, bool compress, bool clamp)
 {
+    // Errors left by earlier calls would be taken for this upload's.
+    while (glGetError() != GL_NO_ERROR) {
+    }
     GLuint name = 0;
     glGenTextures(1, &name);
     const ByteUnpackAlignment alignment;
@@ -110,6 +114,34 @@ GLuint createTexture(const Levels& levels, unsigned int width, unsigned int heig
                      GL_UNSIGNED_BYTE, levels[i].data());
     }
     return name;
+}
+
+// The driver refuses images larger than its limit; a line says so instead of
+// a GL error that nobody reads.
+bool fitsDriver(const char* fileName, unsigned int width, unsigned int height)
+{
+    GLint limit = 0;
+    glGetIntegerv(GL_MAX_TEXTURE_SIZE, &limit);
+    if (limit > 0 && width <= static_cast<unsigned int>(limit) &&
+        height <= static_cast<unsigned int>(limit))
+        return true;
+    std::printf("Texture file %s: %ux%u pixels exceed the driver's limit of %d\n", fileName, width,
+                height, limit);
+    return false;
+}
+
+// True when the driver took every level of the texture just made; otherwise
+// the texture object is deleted and a line names the file.
+bool uploaded(const char* fileName, GLuint name)
+{
+    const GLenum error = glGetError();
+    if (error == GL_NO_ERROR)
+        return true;
+    while (glGetError() != GL_NO_ERROR) {
+    }
+    glDeleteTextures(1, &name);
+    std::printf("Texture file %s: the driver refused the image (GL error 0x%x)\n", fileName, error);
+    return false;
 }
 
 } // namespace
@@ -140,13 +172,17 @@ unsigned int TextureManager::loadTexture(const char* fileName, bool mipmaps, boo
         levelCount = ImageLoader::instance()->load(fileName, levels, width, height, channels,
                                                    mipmaps);
         compress = false;
+    } else {
+        std::printf("Texture file %s: only .tga and .dds images are read\n", fileName);
     }
 
     const GLenum format = pixelFormat(channels);
     GLuint name = 0;
-    if (levelCount > 0 && format != 0)
+    if (levelCount > 0 && format != 0 && fitsDriver(fileName, width, height))
         name = createTexture(levels, width, height, format, compress, clamp);
-    else
+    if (name != 0 && !uploaded(fileName, name))
+        name = 0;
+    if (name == 0)
         levelCount = 0;
     cache.emplace(fileName, CacheEntry{name, levelCount});
     return name;

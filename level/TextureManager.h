@@ -19,8 +19,10 @@ public:
     ~TextureManager() override;
 
     // The texture of an image file (".tga" through TgaLoader, ".dds" through
-    // ImageLoader, extension case ignored), or 0 when none could be made; a
-    // failure is cached too, so a bad file is read once. mipmaps: load or build
+    // ImageLoader, extension case ignored), or 0 when none could be made: an
+    // unreadable file, another extension, an image larger than the driver
+    // takes; a line names the file then. A failure is cached too, so a bad
+    // file is read once. mipmaps: load or build
     // all levels; compress: store RGB/RGBA Targa images S3TC-compressed;
     // clamp: clamp texture coordinates to the edge instead of repeating.
     unsigned int loadTexture(const char* fileName, bool mipmaps, bool compress, bool clamp);

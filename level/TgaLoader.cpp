@@ -1,12 +1,14 @@
 #include "level/TgaLoader.h"
 
+#include "app/DataFile.h"
 #include "level/TextureManager.h"
 
 #include <GL/glew.h>
 #include <GL/glu.h>
 
 #include <cstdio>
-#include <memory>
+#include <cstring>
+#include <string>
 #include <utility>
 
 namespace {
@@ -15,11 +17,8 @@ constexpr std::size_t HEADER_SIZE = 18;
 // Only uncompressed true-colour images are read; 1 is colour-mapped, 3
 // greyscale, 9 to 11 their run-length encoded forms.
 constexpr unsigned int TYPE_TRUE_COLOUR = 2;
-
-struct FileCloser {
-    void operator()(std::FILE* file) const { std::fclose(file); }
-};
-using File = std::unique_ptr<std::FILE, FileCloser>;
+// Descriptor bit 5: the file stores the top row first.
+constexpr unsigned int DESCRIPTOR_TOP_ORIGIN = 0x20;
 
 // gluScaleImage reads and writes rows with the current pixel-store modes; the
 // levels are tightly packed, so both directions need byte alignment and no row
@@ -103,17 +102,21 @@ int TgaLoader::load(const char* fileName, std::vector<std::vector<std::uint8_t>>
 {
     levels.clear();
     width = height = channels = 0;
-    const File file(std::fopen(fileName, "rb"));
-    if (!file)
+    std::string bytes;
+    const DataFile::Outcome outcome = DataFile::read(fileName, bytes);
+    if (outcome != DataFile::READ) {
+        std::printf("Targa file %s %s\n", fileName, DataFile::describe(outcome));
         return 0;
+    }
 
     // Header fields used: image-ID length, colour-map presence and size, image
-    // type, width and height (16-bit little-endian) and bits per pixel.
-    std::uint8_t header[HEADER_SIZE];
-    if (std::fread(header, 1, HEADER_SIZE, file.get()) != HEADER_SIZE) {
+    // type, width and height (16-bit little-endian), bits per pixel and the
+    // descriptor's origin bit.
+    if (bytes.size() < HEADER_SIZE) {
         std::printf("Targa file %s: shorter than its 18-byte header\n", fileName);
         return 0;
     }
+    const auto* header = reinterpret_cast<const std::uint8_t*>(bytes.data());
     const unsigned int idLength = header[0];
     const bool hasColourMap = header[1] == 1;
     const unsigned int type = header[2];
@@ -122,6 +125,7 @@ int TgaLoader::load(const char* fileName, std::vector<std::vector<std::uint8_t>>
     const unsigned int imageWidth = header[12] | header[13] << 8;
     const unsigned int imageHeight = header[14] | header[15] << 8;
     const unsigned int bits = header[16];
+    const bool topRowFirst = (header[17] & DESCRIPTOR_TOP_ORIGIN) != 0;
 
     if (type != TYPE_TRUE_COLOUR) {
         std::printf("Targa file %s: image type %u is not supported, only uncompressed true-colour\n",
@@ -143,31 +147,24 @@ int TgaLoader::load(const char* fileName, std::vector<std::vector<std::uint8_t>>
     // damaged header cannot ask for gigabytes. A colour map in a true-colour
     // file is unused but lies between the image ID and the pixels.
     const unsigned int pixelChannels = bits / 8;
-    const long pixelOffset = static_cast<long>(HEADER_SIZE + idLength +
-                                               (hasColourMap ? mapLength * ((mapEntryBits + 7) / 8) : 0));
+    const std::size_t pixelOffset =
+        HEADER_SIZE + idLength + (hasColourMap ? mapLength * ((mapEntryBits + 7) / 8) : 0);
     const std::uint64_t imageBytes = std::uint64_t{imageWidth} * imageHeight * pixelChannels;
-    long fileSize = -1;
-    if (std::fseek(file.get(), 0, SEEK_END) == 0)
-        fileSize = std::ftell(file.get());
-    if (fileSize < pixelOffset ||
-        static_cast<std::uint64_t>(fileSize - pixelOffset) < imageBytes ||
-        std::fseek(file.get(), pixelOffset, SEEK_SET) != 0) {
+    if (bytes.size() < pixelOffset || bytes.size() - pixelOffset < imageBytes) {
         std::printf("Targa file %s: truncated, %ux%u pixels of %u bits need %llu bytes after "
-                    "byte %ld, the file has %ld\n",
+                    "byte %zu, the file has %zu\n",
                     fileName, imageWidth, imageHeight, bits,
-                    static_cast<unsigned long long>(imageBytes), pixelOffset, fileSize);
+                    static_cast<unsigned long long>(imageBytes), pixelOffset, bytes.size());
         return 0;
     }
 
-    // The file stores the bottom row first; level 0 starts with the top row.
+    // Level 0 starts with the top row; most files store the bottom row first.
     std::vector<std::uint8_t> base(static_cast<std::size_t>(imageBytes));
     const std::size_t rowBytes = std::size_t{imageWidth} * pixelChannels;
+    const std::uint8_t* pixels = header + pixelOffset;
     for (unsigned int row = 0; row < imageHeight; ++row) {
-        std::uint8_t* target = base.data() + (imageHeight - 1 - row) * rowBytes;
-        if (std::fread(target, 1, rowBytes, file.get()) != rowBytes) {
-            std::printf("Targa file %s: could not read pixel row %u\n", fileName, row);
-            return 0;
-        }
+        const unsigned int target = topRowFirst ? row : imageHeight - 1 - row;
+        std::memcpy(base.data() + target * rowBytes, pixels + row * rowBytes, rowBytes);
     }
     // Blue-green-red(-alpha) on disk, red-green-blue(-alpha) for GL.
     if (pixelChannels > 1) {

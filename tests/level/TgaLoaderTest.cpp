@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <sys/stat.h>
 
 using namespace imagefiles;
 
@@ -78,7 +79,7 @@ TEST(TgaLoader, RejectsOtherTypesDepthsAndSizesWithALine)
     }
 }
 
-TEST(TgaLoader, RejectsEveryTruncationAndIsSilentAboutAMissingFile)
+TEST(TgaLoader, RejectsEveryTruncationAMissingFileAndAPipe)
 {
     const std::string whole = tempPath("whole.tga");
     writeTga(whole, 4, 3, 4, solid(4, 3, {1, 2, 3, 4}));
@@ -89,7 +90,17 @@ TEST(TgaLoader, RejectsEveryTruncationAndIsSilentAboutAMissingFile)
         writeBytes(cut, Bytes(bytes.begin(), bytes.begin() + static_cast<long>(length)));
         expectRejected(cut);
     }
-    const Loaded missing = load(tempPath("missing.tga"), true);
-    EXPECT_EQ(missing.count, 0);
-    EXPECT_TRUE(missing.output.empty());
+    expectRejected(tempPath("missing.tga"));
+    // Opening a pipe for reading waits for a writer for ever.
+    const std::string pipe = tempPath("pipe.tga");
+    ASSERT_EQ(mkfifo(pipe.c_str(), 0600), 0);
+    expectRejected(pipe);
+}
+
+TEST(TgaLoader, TopLeftOriginKeepsTheFileRowOrder)
+{
+    // Descriptor bit 5 set: the file's first row is the top row.
+    const std::string path = tempPath("top-origin.tga");
+    writeBytes(path, {0, 0, 2, 0, 0, 0, 0, 0, 0, 0, 0, 0, 1, 0, 2, 0, 24, 0x20, 1, 2, 3, 4, 5, 6});
+    EXPECT_EQ(load(path).levels.at(0), (Bytes{3, 2, 1, 6, 5, 4}));
 }
