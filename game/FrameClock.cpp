@@ -24,18 +24,24 @@ void FrameClock::start()
     std::snprintf(fpsText, sizeof(fpsText), "FPS:");
 }
 
-// The wait reads the counter again and again without sleeping, which would
-// round the frame up to the scheduler's tick; yielding keeps other work going.
+// The wait sleeps for most of what is left of the frame, so an idle game leaves
+// the processor free, and yields through the last SLEEP_MARGIN so the frame
+// still ends on time.
 void FrameClock::measure()
 {
     counterFrequency = performanceCounter->frequency();
+    const double tickSeconds = 1.0 / static_cast<double>(counterFrequency);
     std::int64_t now = performanceCounter->counter();
-    frameTime = static_cast<double>(now - lastCounter) / static_cast<double>(counterFrequency);
+    frameTime = static_cast<double>(now - lastCounter) * tickSeconds;
     workTime += static_cast<float>(frameTime);
-    while (frameTime <= minFrameTime) {
-        std::this_thread::yield();
+    while (capped && frameTime <= minFrameTime) {
+        const double left = minFrameTime - frameTime;
+        if (left > SLEEP_MARGIN)
+            performanceCounter->sleep(static_cast<std::int64_t>((left - SLEEP_MARGIN) / tickSeconds));
+        else
+            std::this_thread::yield();
         now = performanceCounter->counter();
-        frameTime = static_cast<double>(now - lastCounter) / static_cast<double>(counterFrequency);
+        frameTime = static_cast<double>(now - lastCounter) * tickSeconds;
     }
     elapsedTime += frameTime;
     lastCounter = now;

@@ -12,6 +12,9 @@ class PerformanceCounter;
 class FrameClock {
 public:
     static constexpr double MIN_FRAME_TIME = 0.025;  // seconds
+    // The wait sleeps until this long before the end of the frame, then yields
+    // until the end: a sleep may wake late by the scheduler's slack.
+    static constexpr double SLEEP_MARGIN = 0.001;  // seconds
 
     // Reads the operating system's counter.
     FrameClock();
@@ -34,6 +37,7 @@ public:
     float workTime = 0.0f;     // uncapped seconds since the counter line was written
     int frameCount = 1;        // frames since the counter line was written
     char fpsText[32] = "FPS:";
+    bool capped = true;        // false: measure() never waits (the frame benchmark)
 
 private:
     std::unique_ptr<PerformanceCounter> performanceCounter;

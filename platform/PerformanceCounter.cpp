@@ -1,6 +1,7 @@
 #include "platform/PerformanceCounter.h"
 
 #include <chrono>
+#include <thread>
 
 // steady_clock never jumps with wall-clock changes; its ticks are nanoseconds here.
 std::int64_t PerformanceCounter::counter() const
@@ -13,4 +14,9 @@ std::int64_t PerformanceCounter::counter() const
 std::int64_t PerformanceCounter::frequency() const
 {
     return 1000000000;
+}
+
+void PerformanceCounter::sleep(std::int64_t ticks) const
+{
+    std::this_thread::sleep_for(std::chrono::nanoseconds(ticks));
 }

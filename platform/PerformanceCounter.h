@@ -9,4 +9,6 @@ public:
     virtual ~PerformanceCounter() = default;
     virtual std::int64_t counter() const;
     virtual std::int64_t frequency() const;
+    // Gives the processor away for about ticks; may wake late, never early.
+    virtual void sleep(std::int64_t ticks) const;
 };

@@ -13,15 +13,30 @@ constexpr double TOLERANCE = 1e-9;
 constexpr std::int64_t TICKS_PER_SECOND = 1000000;
 
 // A counter that jumps to the time the test sets and then creeps on by one tick
-// per read, as a real one does while the clock waits on it.
+// per read, as a real one does while the clock waits on it. A sleep passes the
+// time asked for plus the scheduler's lateness.
 class FakeCounter : public PerformanceCounter {
 public:
-    explicit FakeCounter(std::int64_t* now_) : now(now_) {}
-    std::int64_t counter() const override { return (*now)++; }
+    FakeCounter(std::int64_t* now_, std::int64_t* reads_, std::int64_t* slept_)
+        : now(now_), reads(reads_), slept(slept_) {}
+    std::int64_t counter() const override
+    {
+        ++*reads;
+        return (*now)++;
+    }
     std::int64_t frequency() const override { return TICKS_PER_SECOND; }
+    void sleep(std::int64_t ticks) const override
+    {
+        *slept += ticks;
+        *now += ticks + lateness;
+    }
+
+    std::int64_t lateness = 100;  // 0.1 ms
 
 private:
     std::int64_t* now;
+    std::int64_t* reads;
+    std::int64_t* slept;
 };
 
 class FrameClockTest : public ::testing::Test {
@@ -36,7 +51,9 @@ protected:
     }
 
     std::int64_t now = 5000;
-    FrameClock clock{std::make_unique<FakeCounter>(&now)};
+    std::int64_t reads = 0;
+    std::int64_t slept = 0;
+    FrameClock clock{std::make_unique<FakeCounter>(&now, &reads, &slept)};
 };
 
 }  // namespace
@@ -50,6 +67,26 @@ TEST_F(FrameClockTest, ShortFrameIsStretchedToTheCap)
     EXPECT_NEAR(clock.workTime, 0.010, 1e-5);
     EXPECT_NEAR(clock.fpsTime, FrameClock::MIN_FRAME_TIME, 2e-6);
     EXPECT_EQ(clock.frameCount, 2);
+}
+
+// The cap must not hold a core: almost all of the wait is one sleep, and the few
+// reads after it cover only the last margin.
+TEST_F(FrameClockTest, WaitSleepsInsteadOfSpinning)
+{
+    reads = 0;
+    frame(0.005);
+    EXPECT_NEAR(static_cast<double>(slept) / TICKS_PER_SECOND,
+                FrameClock::MIN_FRAME_TIME - 0.005 - FrameClock::SLEEP_MARGIN, 1e-5);
+    EXPECT_LT(reads, 1200);  // one tick per read: at most the 1 ms margin of yields
+    EXPECT_GE(clock.frameTime, FrameClock::MIN_FRAME_TIME);
+    EXPECT_LT(clock.frameTime, FrameClock::MIN_FRAME_TIME + 1e-4);
+
+    // Uncapped (the frame benchmark): no wait at all.
+    clock.capped = false;
+    slept = 0;
+    frame(0.005);
+    EXPECT_EQ(slept, 0);
+    EXPECT_NEAR(clock.frameTime, 0.005, 1e-5);
 }
 
 TEST_F(FrameClockTest, LongFrameIsTakenAsItIs)

@@ -42,10 +42,22 @@ TEST_F(InputManagerTest, PressIsReportedOnce)
     EXPECT_TRUE(input->wasKeyPressed(13));
     EXPECT_FALSE(input->wasKeyPressed(13));
     EXPECT_FALSE(input->isKeyDown(13));
-    // Pressed and released between two polls: missed by both queries.
+    // Pressed and released between two polls (a tap shorter than a frame):
+    // reported once, and not held.
     input->keyDown('r', x, y);
     input->keyUp('r', x, y);
+    EXPECT_FALSE(input->isKeyDown('r'));
+    EXPECT_TRUE(input->wasKeyPressed('r'));
     EXPECT_FALSE(input->wasKeyPressed('r'));
+    input->specialDown(GLUT_KEY_F3, x, y);
+    input->specialUp(GLUT_KEY_F3, x, y);
+    EXPECT_TRUE(input->wasKeyPressed(InputManager::SPECIAL_KEY_BASE + GLUT_KEY_F3));
+    // A held key stays down through frames whatever was latched for it.
+    input->keyDown(' ', x, y);
+    EXPECT_TRUE(input->isKeyDown(' '));
+    EXPECT_TRUE(input->isKeyDown(' '));
+    input->keyUp(' ', x, y);
+    EXPECT_FALSE(input->isKeyDown(' '));
 }
 
 TEST_F(InputManagerTest, SpecialKeysSitAboveTheCharacterKeys)
