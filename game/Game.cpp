@@ -6,6 +6,7 @@
 #include "effects/ParticleRenderer.h"
 #include "effects/ShaderManager.h"
 #include "effects/ShadowMapper.h"
+#include "game/GameWorld.h"
 #include "game/HudText.h"
 #include "game/InputManager.h"
 #include "game/LevelInfo.h"
@@ -37,9 +38,6 @@ constexpr int KEY_ESCAPE = 27;
 constexpr int KEY_ENTER = 13;
 constexpr float LIGHT_START[4] = {276.0f, 300.0f, 36.0f, 1.0f};
 constexpr float LIGHT_FIELD_OF_VIEW = 40.0f;  // degrees, vertical
-
-const char* const LEVEL_FILES[Game::LEVEL_COUNT] = {
-    "data/levels/jungle.xml", "data/levels/vulkano.xml", "data/levels/lagoon.xml"};
 
 int specialKey(int glutKey)
 {
@@ -94,7 +92,7 @@ void Game::init()
     sound.start();
 
     levelIndex = 0;
-    loadLevel(LEVEL_FILES[levelIndex]);
+    loadLevel(GAME_WORLDS[levelIndex].levelFile);
 
     glTexEnvf(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_MODULATE);
     glEnable(GL_TEXTURE_2D);
@@ -134,7 +132,7 @@ void Game::loadLevel(const char* fileName)
     ShadowMapper* shadows = ShadowMapper::instance();
     shadows->init(camera, light);
     shadows->enabled = true;
-    sound.setupLevel(levelIndex);
+    sound.setupLevel(GAME_WORLDS[levelIndex].music);
 }
 
 void Game::unloadLevel()
@@ -193,29 +191,11 @@ void Game::update()
 // Each world's light circles on a path of its own above the level.
 void Game::moveLight()
 {
-    const float t = static_cast<float>(clock.elapsedTime);
-    switch (levelIndex) {
-    case 0: {
-        const float position[4] = {80.0f * std::sin(t / 4.0f), 225.0f,
-                                   std::fabs(25.0f * std::cos(t / 4.0f)) - 235.0f, 1.0f};
-        light->setView(position, -15.0f, -50.0f, 0.0f, LIGHT_FIELD_OF_VIEW, 1.4f, 180.0f, 420.0f);
-        break;
-    }
-    case 1: {
-        const float position[4] = {std::fabs(25.0f * std::cos(t / 4.0f)) + 210.0f, 240.0f,
-                                   75.0f * std::sin(t / 4.0f), 1.0f};
-        light->setView(position, 0.0f, -40.0f, 0.0f, LIGHT_FIELD_OF_VIEW, 1.4f, 180.0f, 420.0f);
-        break;
-    }
-    case 2: {
-        const float position[4] = {160.0f * std::cos(t / 2.0f), 340.0f, 160.0f * std::sin(t / 2.0f),
-                                   1.0f};
-        light->setView(position, 0.0f, -30.0f, 0.0f, LIGHT_FIELD_OF_VIEW, 1.1f, 280.0f, 420.0f);
-        break;
-    }
-    default:
-        break;
-    }
+    const GameWorld& world = GAME_WORLDS[levelIndex];
+    const Vector3 p = world.lightPosition(static_cast<float>(clock.elapsedTime));
+    const float position[4] = {p.x, p.y, p.z, 1.0f};
+    light->setView(position, world.lightTarget.x, world.lightTarget.y, world.lightTarget.z,
+                   LIGHT_FIELD_OF_VIEW, world.lightAspect, world.lightNear, world.lightFar);
 }
 
 // Reads the projection the display list just loaded; the planes go to the
@@ -321,15 +301,16 @@ void Game::finishLevel(const Vector3& ballPosition)
 }
 
 // The world's weather and the target marker every frame, paused or not, and
-// fireworks over a finished lagoon.
+// fireworks over a finished world that has them.
 void Game::emitLevelParticles()
 {
-    particleEffects->levelParticles(levelIndex);
+    const GameWorld& world = GAME_WORLDS[levelIndex];
+    particleEffects->levelParticles(world.weather);
     if (level) {
-        particleEffects->targetMarker(levelIndex, level->targetPosition,
+        particleEffects->targetMarker(world.markerColour, level->targetPosition,
                                       GamePhysic::instance()->GetActorPose(level->actorId));
     }
-    if (levelFinished && levelIndex == 2) {
+    if (levelFinished && world.fireworks) {
         fireworksTimer += static_cast<float>(clock.frameTime);
         if (fireworksTimer > 0.3f + 0.2f * Random::unit()) {
             particleEffects->firework();
@@ -426,12 +407,12 @@ void Game::handleSettingKeys()
     }
 }
 
-// Enter after a finished level: the next of the three levels, from the start.
+// Enter after a finished level: the next world's level, from the start.
 void Game::nextLevel()
 {
     unloadLevel();
-    levelIndex = levelIndex + 1 > LEVEL_COUNT - 1 ? 0 : levelIndex + 1;
-    loadLevel(LEVEL_FILES[levelIndex]);
+    levelIndex = (levelIndex + 1) % GAME_WORLD_COUNT;
+    loadLevel(GAME_WORLDS[levelIndex].levelFile);
     camera->mode = Camera::MODE_USER;
     camera->reset();
 }

@@ -21,7 +21,6 @@ class Game : public Singleton<Game> {
     friend class Singleton<Game>;
 
 public:
-    static constexpr int LEVEL_COUNT = 3;
     static constexpr float BALL_RADIUS = 3.0f;
     static constexpr int PARTICLE_CAPACITY = 50000;
     static constexpr float JUMP_RESET_HEIGHT = 13.5f;  // change of the ground below that restarts jump tracking
@@ -94,7 +93,7 @@ private:
     bool showHelp = false;
     float messageTimer = 0.0f;  // seconds the settings message has shown; it shows below 2
     char messageText[128] = "";
-    int levelIndex = 0;
+    int levelIndex = 0;  // into GAME_WORLDS
     int windowWidth = 640;
     int windowHeight = 480;
     float fireworksTimer = 0.0f;

@@ -86,10 +86,10 @@ void ParticleEffects::trail(const Vector3& p, const Vector3& v, float now)
     }
 }
 
-void ParticleEffects::levelParticles(int levelIndex)
+void ParticleEffects::levelParticles(Weather weather)
 {
-    switch (levelIndex) {
-    case 0:
+    switch (weather) {
+    case Weather::LEAVES:
         for (int i = 0; i < 20; ++i) {
             const float x = between(-200.0f, 200.0f);
             const float z = between(-200.0f, 200.0f);
@@ -98,7 +98,7 @@ void ParticleEffects::levelParticles(int levelIndex)
                          false, false);
         }
         break;
-    case 1:
+    case Weather::SPARKS:
         for (int i = 0; i < 5; ++i) {
             const float lifetime = 1.0f + 2.0f * Random::unit();
             const float frame = SPARK_FRAME + std::floor(2.99f * Random::unit());
@@ -108,7 +108,7 @@ void ParticleEffects::levelParticles(int levelIndex)
                          1, 1, 1, 1, 0, 0, 0, false, 0, false, false, true);
         }
         break;
-    case 2:
+    case Weather::DROPS:
         for (int i = 0; i < 5; ++i) {
             const float lifetime = 1.0f + 2.0f * Random::unit();
             const float x = between(-200.0f, 200.0f), y = between(0.0f, 200.0f), z = between(-200.0f, 200.0f);
@@ -119,20 +119,16 @@ void ParticleEffects::levelParticles(int levelIndex)
                          1.0f, 10.0f, 1, 1, 1, 1, 1, 1, 1, 0, 0, 0, false, 0, false, false, true);
         }
         break;
-    default:
-        break;
     }
 }
 
-void ParticleEffects::targetMarker(int levelIndex, const Vector3& target, const Matrix4& levelPose)
+void ParticleEffects::targetMarker(const Vector3& c, const Vector3& target, const Matrix4& levelPose)
 {
-    static const float colours[3][3] = {{1.0f, 0.25f, 0.25f}, {0.25f, 1.0f, 0.25f}, {0.25f, 0.25f, 1.0f}};
-    const float* c = colours[levelIndex >= 0 && levelIndex < 3 ? levelIndex : 0];
     const float theta = 2.0f * PI * Random::unit();
     const Vector3 onCircle(target.x + MARKER_RADIUS * std::sin(theta), target.y,
                            target.z + MARKER_RADIUS * std::cos(theta));
     emitter.emit(1.0f, MARKER_FRAME, MARKER_FRAME, Matrix4::transformPoint(levelPose, onCircle), Vector3(),
-                 1.0f, 3.0f, 3.0f, c[0], c[1], c[2], 1, c[0], c[1], c[2], 0, 0, 0, false, 0, false,
+                 1.0f, 3.0f, 3.0f, c.x, c.y, c.z, 1, c.x, c.y, c.z, 0, 0, 0, false, 0, false,
                  false, true);
 }
 

@@ -9,6 +9,8 @@ class ParticleEmitter;
 // weather, the target marker and the fireworks.
 class ParticleEffects {
 public:
+    enum class Weather { LEAVES, SPARKS, DROPS };
+
     explicit ParticleEffects(ParticleEmitter& emitter);
 
     // 50 pairs of exploding, fading puffs around the lost ball.
@@ -17,11 +19,11 @@ public:
     void targetBurst(const Vector3& position);
     // Sparks thrown up behind a rolling ball moving with velocity.
     void trail(const Vector3& ballPosition, const Vector3& velocity, float now);
-    // One frame of the world's weather: falling leaves, sparks or drops.
-    void levelParticles(int levelIndex);
-    // A spark circling the target, coloured by world; target in level
-    // coordinates, levelPose the level body's pose.
-    void targetMarker(int levelIndex, const Vector3& target, const Matrix4& levelPose);
+    // One frame of a world's weather.
+    void levelParticles(Weather weather);
+    // A spark of the colour (red, green, blue) circling the target; target in
+    // level coordinates, levelPose the level body's pose.
+    void targetMarker(const Vector3& colour, const Vector3& target, const Matrix4& levelPose);
     // A thousand sparks from one random centre above the level.
     void firework();
 

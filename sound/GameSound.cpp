@@ -13,18 +13,6 @@ const int CHANNEL_COUNT = 32;
 const char* const EFFECT_FILES[] = {"data/sound/ballLost.wav", "data/sound/endLevel.wav"};
 const int EFFECT_COUNT = 2;
 
-// Music by level index, started in this order; the tracks of a level loop together.
-struct LevelMusic {
-    const char* tracks[2];
-    int trackCount;
-};
-const LevelMusic LEVEL_MUSIC[] = {
-    {{"data/sound/backgroundJungle01.mp3", "data/sound/backgroundJungle02.mp3"}, 2},
-    {{"data/sound/backgroundLava01.wav", nullptr}, 1},
-    {{"data/sound/backgroundLagoon01.wav", "data/sound/backgroundLagoon02.wav"}, 2},
-};
-const int LEVEL_COUNT = 3;
-
 // Prints a failed call's line; the caller carries on either way.
 bool succeeded(SoundResult result)
 {
@@ -62,7 +50,7 @@ void GameSound::start()
     succeeded(soundSystem->init(CHANNEL_COUNT));
 }
 
-void GameSound::setupLevel(int levelIndex)
+void GameSound::setupLevel(const std::array<const char*, 2>& music)
 {
     releaseSounds(effectSounds);
     releaseSounds(musicSounds);
@@ -73,11 +61,10 @@ void GameSound::setupLevel(int levelIndex)
     for (const char* fileName : EFFECT_FILES)
         effectSounds.push_back(createSound(fileName, SOUND_LOOP_OFF));
 
-    if (levelIndex < 0 || levelIndex >= LEVEL_COUNT)
-        return;
-    const LevelMusic& music = LEVEL_MUSIC[levelIndex];
-    for (int i = 0; i < music.trackCount; ++i) {
-        Sound* track = createSound(music.tracks[i], SOUND_LOOP_NORMAL);
+    for (const char* fileName : music) {
+        if (!fileName)
+            continue;
+        Sound* track = createSound(fileName, SOUND_LOOP_NORMAL);
         if (!track)
             continue;
         soundSystem->playSound(track, &channel);

@@ -2,6 +2,7 @@
 
 #include "sound/SoundSystem.h"
 
+#include <array>
 #include <vector>
 
 class Channel;
@@ -26,8 +27,8 @@ public:
     // Creates the sound system, checks its version and opens 32 channels.
     void start();
     // Releases the effects and the music, recreates the effects and starts the
-    // music of the level (0 jungle, 1 volcano, 2 lagoon; any other: none).
-    void setupLevel(int levelIndex);
+    // level's music: each track in order, looping together; null entries are skipped.
+    void setupLevel(const std::array<const char*, 2>& music);
     // Starts an effect at once; it may overlap itself and the music.
     void playEffect(int index);
     // Once per frame.

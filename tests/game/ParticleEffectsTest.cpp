@@ -83,21 +83,25 @@ TEST_F(ParticleEffectsTest, TrailIsThrownUpBehindTheRollingBall)
 
 TEST_F(ParticleEffectsTest, EachWorldHasItsWeather)
 {
-    const int perFrame[] = {20, 5, 5, 0};
-    for (int world = 0; world < 4; ++world) {
+    using Weather = ParticleEffects::Weather;
+    const struct {
+        Weather weather;
+        int perFrame;
+    } weathers[] = {{Weather::LEAVES, 20}, {Weather::SPARKS, 5}, {Weather::DROPS, 5}};
+    for (const auto& w : weathers) {
         emitter.init(5000);
-        effects.levelParticles(world);
-        EXPECT_EQ(emitter.count(), perFrame[world]) << "world " << world;
+        effects.levelParticles(w.weather);
+        EXPECT_EQ(emitter.count(), w.perFrame) << static_cast<int>(w.weather);
     }
     emitter.init(5000);
-    effects.levelParticles(0);
+    effects.levelParticles(Weather::LEAVES);
     forEach([](const Particle& p) {
         EXPECT_EQ(p.frame, 39.0f);  // a leaf
         EXPECT_EQ(p.position.y, 200.0f);
         EXPECT_FALSE(p.billboard);  // leaves stand upright
     });
     emitter.init(5000);
-    effects.levelParticles(1);
+    effects.levelParticles(Weather::SPARKS);
     forEach([](const Particle& p) {
         EXPECT_GE(p.frame, 19.0f);  // spark shapes 19 to 21
         EXPECT_LE(p.frame, 21.0f);
@@ -108,13 +112,13 @@ TEST_F(ParticleEffectsTest, TargetMarkerCirclesTheTargetWhereTheLevelCarriesIt)
 {
     const Matrix4 tilted = Matrix4::translation({0, 10, 0});
     for (int i = 0; i < 20; ++i)
-        effects.targetMarker(1, {5, 2, 5}, tilted);
+        effects.targetMarker({0.25f, 1.0f, 0.25f}, {5, 2, 5}, tilted);
     forEach([](const Particle& p) {
         const Vector3 offset = p.position - Vector3(5, 12, 5);
         EXPECT_NEAR(offset.y, 0.0f, TOLERANCE);
         EXPECT_NEAR(offset.length(), 6.0f, TOLERANCE);
-        EXPECT_EQ(p.colour[1], 1.0f);  // green in the volcano world
         EXPECT_EQ(p.colour[0], 0.25f);
+        EXPECT_EQ(p.colour[1], 1.0f);
     });
 }
 

@@ -1,6 +1,7 @@
 #include "sound/GameSound.h"
 
 #include "DiskAudioTest.h"
+#include "game/GameWorld.h"
 
 #include <gtest/gtest.h>
 
@@ -19,6 +20,9 @@ const std::map<double, const char*> TRACKS = {
     {300, "backgroundJungle01.mp3"}, {500, "backgroundJungle02.mp3"}, {700, "backgroundLava01.wav"},
     {900, "backgroundLagoon01.wav"}, {1100, "backgroundLagoon02.wav"},
 };
+const std::array<const char*, 2>& JUNGLE = GAME_WORLDS[0].music;
+const std::array<const char*, 2>& VOLCANO = GAME_WORLDS[1].music;
+const std::array<const char*, 2>& LAGOON = GAME_WORLDS[2].music;
 const short BALL_LOST = 3000;
 const short END_LEVEL = -3000;
 const std::string NOT_FOUND = "FMOD error! (6) File not found.\n";
@@ -64,23 +68,23 @@ TEST_F(GameSoundTest, EachLevelPlaysItsOwnMusicUnderOverlappingEffects)
 {
     GameSound sound;
     const auto update = [&] { sound.update(); };
-    const auto setup = [&](int levelIndex) {
+    const auto setup = [&](const std::array<const char*, 2>& music) {
         const long mark = framesRecorded();
-        EXPECT_EQ(printed([&] { sound.setupLevel(levelIndex); }), "");
+        EXPECT_EQ(printed([&] { sound.setupLevel(music); }), "");
         return mark;
     };
     EXPECT_EQ(printed([&] { sound.start(); }), "");
-    const long lagoon = setup(2);
+    const long lagoon = setup(LAGOON);
     runFrames(0.5, update);
     // A paused game goes on updating; the loss effect starts twice, 0.1 s apart.
-    const long volcano = setup(1);
+    const long volcano = setup(VOLCANO);
     sound.playEffect(GameSound::EFFECT_BALL_LOST);
     runFrames(0.1, update);
     sound.playEffect(GameSound::EFFECT_BALL_LOST);
     runFrames(0.9, update);
-    const long jungle = setup(0);
+    const long jungle = setup(JUNGLE);
     runFrames(0.5, update);
-    const long noMusic = setup(3);
+    const long noMusic = setup({});
     sound.playEffect(GameSound::EFFECT_END_LEVEL);
     runFrames(0.5, update);
     const long ended = framesRecorded();
@@ -109,10 +113,10 @@ TEST_F(GameSoundTest, MissingOrBadFilesPrintALineAtEverySetupAndTheRestPlays)
     const auto update = [&] { sound.update(); };
     EXPECT_EQ(printed([&] { sound.start(); }),
               "Error!  You are using an old version of FMOD 00040618.  This program requires 00040619\n");
-    EXPECT_EQ(printed([&] { sound.setupLevel(0); }), NOT_FOUND + BAD_FORMAT + NOT_FOUND);
-    EXPECT_EQ(printed([&] { sound.setupLevel(1); }), NOT_FOUND);
+    EXPECT_EQ(printed([&] { sound.setupLevel(JUNGLE); }), NOT_FOUND + BAD_FORMAT + NOT_FOUND);
+    EXPECT_EQ(printed([&] { sound.setupLevel(VOLCANO); }), NOT_FOUND);
     const long started = framesRecorded();
-    EXPECT_EQ(printed([&] { sound.setupLevel(2); }), NOT_FOUND + NOT_FOUND);
+    EXPECT_EQ(printed([&] { sound.setupLevel(LAGOON); }), NOT_FOUND + NOT_FOUND);
     sound.playEffect(GameSound::EFFECT_END_LEVEL);
     runFrames(0.3, update);
     const long ballLost = framesRecorded();
@@ -130,7 +134,7 @@ TEST_F(GameSoundTest, MissingOrBadFilesPrintALineAtEverySetupAndTheRestPlays)
 TEST_F(GameSoundTest, WorksQuietlyWithoutStartAndRestartsAfterShutdown)
 {
     const auto useAndShutDown = [](GameSound& sound) {
-        sound.setupLevel(0);
+        sound.setupLevel(JUNGLE);
         sound.playEffect(GameSound::EFFECT_BALL_LOST);
         sound.update();
         sound.shutdown();
@@ -140,7 +144,7 @@ TEST_F(GameSoundTest, WorksQuietlyWithoutStartAndRestartsAfterShutdown)
     {
         GameSound leftRunning; // its destructor releases the mixer for the next one
         leftRunning.start();
-        leftRunning.setupLevel(2);
+        leftRunning.setupLevel(LAGOON);
     }
     GameSound restarted;
     EXPECT_EQ(printed([&] {
