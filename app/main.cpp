@@ -1,20 +1,47 @@
 #include "app/Config.h"
+#include "app/DataPaths.h"
 #include "game/Game.h"
 #include "game/InputManager.h"
+#include "platform/GamePad.h"
+#include "platform/X11Cursor.h"
+#include "platform/X11Window.h"
 
 #include <GL/glew.h>
 #include <GL/freeglut.h>
+#include <GL/glx.h>
 
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
+#include <memory>
 
 namespace {
 
 bool gameModeActive = false;
+X11Window* gameWindow = nullptr;
+GamePad* gamePad = nullptr;
+
+// F11: a window fills the screen or returns to its size; game mode has no window to return to.
+void toggleFullScreen()
+{
+    if (!gameModeActive)
+        glutFullScreenToggle();
+}
+
+// What the window system and the controller did since the last frame goes to
+// the input state before the game's step reads it.
+void idle()
+{
+    InputManager* input = InputManager::instance();
+    input->setWindowActive(gameWindow->active());
+    input->setPadState(gamePad->read());
+    if (input->wasKeyPressed(InputManager::SPECIAL_KEY_BASE + GLUT_KEY_F11))
+        toggleFullScreen();
+    Game::instance()->update();
+}
 
 void display() { Game::instance()->display(); }
 void reshape(int w, int h) { Game::instance()->reshape(w, h); }
-void idle() { Game::instance()->update(); }
 void keyboard(unsigned char key, int x, int y) { InputManager::instance()->keyDown(key, x, y); }
 void keyboardUp(unsigned char key, int x, int y) { InputManager::instance()->keyUp(key, x, y); }
 void special(int key, int x, int y) { InputManager::instance()->specialDown(key, x, y); }
@@ -78,9 +105,12 @@ int main(int argc, char** argv)
     // Diagnostic lines reach a pipe at once, not when a buffer fills.
     std::setvbuf(stdout, nullptr, _IOLBF, 0);
     glutInit(&argc, argv);
+    DataPaths* paths = DataPaths::instance();
+    std::error_code error;
+    paths->locate(std::filesystem::read_symlink("/proc/self/exe", error).string());
     Config* config = Config::instance();
     config->desktopSize = desktopSize;
-    config->load("config.txt");
+    config->load(paths->configFile().c_str());
     glutInitDisplayMode(GLUT_RGBA | GLUT_DOUBLE | GLUT_ALPHA | GLUT_DEPTH);
 
     if (config->fullScreen)
@@ -98,11 +128,16 @@ int main(int argc, char** argv)
     glutMouseFunc(mouse);
     glutSetCursor(GLUT_CURSOR_NONE);
     std::atexit(leaveGameMode);
+    // GLUT made its window's context current: its drawable is the X window.
+    gameWindow = new X11Window(glXGetCurrentDrawable());
+    InputManager::instance()->setCursorDevice(std::make_unique<X11Cursor>(gameWindow));
+    gamePad = new GamePad();
 
     glewInit();
     if (!extensionsSupported())
         std::printf("Not all extensions are supported!\n");
 
+    paths->enterDataRoot();
     Game::instance()->init();
     glutMainLoop();
     return 0;

@@ -14,12 +14,20 @@ constexpr float DEGREES_TO_RADIANS = 0.017453292f;
 void LevelInfo::updateTilt(float, const Camera& camera)
 {
     InputManager* input = InputManager::instance();
-    if (!input->isKeyDown(' '))
+    const PadState& pad = input->padState();
+    const bool stick = pad.leftX != 0.0f || pad.leftY != 0.0f;
+    if (!input->isKeyDown(' ') && !stick && !stickTilting)
         return;
     MouseDelta delta;
-    input->getMouseDelta(delta);
+    if (stick || stickTilting) {
+        tiltX = pad.leftY * MAX_TILT;
+        tiltZ = pad.leftX * MAX_TILT;
+        stickTilting = stick;
+    } else {
+        input->getMouseDelta(delta);
+    }
 
-    if (lastYaw == camera.yaw) {
+    if (lastYaw == camera.yaw || stick) {
         tiltX += TILT_PER_PIXEL * static_cast<float>(delta.y);
         tiltZ += TILT_PER_PIXEL * static_cast<float>(delta.x);
     } else {

@@ -16,10 +16,13 @@ struct LevelInfo : LoadedLevel {
     float lastYaw = 0.0f;  // camera yaw the tilt was last expressed in
     float tiltX = 0.0f;
     float tiltZ = 0.0f;
+    bool stickTilting = false;  // a controller's left stick holds the tilt
 
     // With the space bar held, turns mouse movement into tilt and hands the new
     // orientation to the physics. A camera turn drops that frame's movement and
-    // turns the tilt with the camera instead.
+    // turns the tilt with the camera instead. A controller's left stick out of
+    // its centre sets the tilt itself (full travel, MAX_TILT); back at the centre
+    // it levels the level again.
     void updateTilt(float frameTime, const Camera& camera);
     // Level back to level, in the record and in the physics.
     void resetTilt();

@@ -10,4 +10,13 @@ public:
     virtual void warp(int x, int y) = 0;
     virtual int screenWidth() = 0;
     virtual int screenHeight() = 0;
+    // The rectangle, in screen coordinates, that the hidden cursor is kept in:
+    // the whole screen unless the device knows better. False: the cursor roams free.
+    virtual bool wrapArea(int& left, int& top, int& width, int& height)
+    {
+        left = top = 0;
+        width = screenWidth();
+        height = screenHeight();
+        return true;
+    }
 };

@@ -1,8 +1,12 @@
 #include "platform/X11Cursor.h"
 
+#include "platform/X11Window.h"
+
 #include <X11/Xlib.h>
 
-X11Cursor::X11Cursor() : display(XOpenDisplay(nullptr)) {}
+#include <algorithm>
+
+X11Cursor::X11Cursor(X11Window* window_) : display(XOpenDisplay(nullptr)), window(window_) {}
 
 X11Cursor::~X11Cursor()
 {
@@ -41,4 +45,20 @@ int X11Cursor::screenWidth()
 int X11Cursor::screenHeight()
 {
     return display ? DisplayHeight(display, DefaultScreen(display)) : 0;
+}
+
+bool X11Cursor::wrapArea(int& left, int& top, int& width, int& height)
+{
+    if (!window)
+        return CursorDevice::wrapArea(left, top, width, height);
+    if (!window->active() || !window->area(left, top, width, height))
+        return false;
+    // The part on the screen: the cursor cannot reach an edge beyond it.
+    const int right = std::min(left + width, screenWidth());
+    const int bottom = std::min(top + height, screenHeight());
+    left = std::max(left, 0);
+    top = std::max(top, 0);
+    width = right - left;
+    height = bottom - top;
+    return width > 0 && height > 0;
 }

@@ -80,6 +80,9 @@ void Camera::followMouse(float dt)
         } else {
             skipNextMouse = false;
         }
+        const PadState& pad = input.padState();
+        pitch += pad.rightY * dt * STICK_TURN_RATE;
+        yaw += pad.rightX * dt * STICK_TURN_RATE;
         if (pitch < MIN_PITCH)
             pitch = MIN_PITCH;
         if (pitch >= MAX_PITCH)

@@ -24,6 +24,7 @@ public:
     static constexpr float ZOOM_RATE = 30.0f;        // units per pixel per second of frame time
     static constexpr float EYE_CLEARANCE = 1.0f;     // radius kept free of level shapes around the eye
     static constexpr int ZOOM_BUTTON = 2;            // GLUT's right button
+    static constexpr float STICK_TURN_RATE = 90.0f;  // degrees per second at a controller stick's full travel
     static constexpr float DEGREES_TO_RADIANS = 0.017453292f;
 
     // Distance, pitch and yaw (0, 0, 0) until reset(); user mode.
@@ -36,7 +37,8 @@ public:
     Matrix4 viewMatrix() const;
     // The eye in world coordinates.
     Vector3 eyePosition() const;
-    // One frame of motion: the automatic orbit, or the mouse with the collision test.
+    // One frame of motion: the automatic orbit, or the mouse and a controller's
+    // right stick with the collision test.
     void update(float dt);
 
     int mode = MODE_USER;
