@@ -1,0 +1,28 @@
+#pragma once
+
+// The lines the game writes at the left of the window besides the frame
+// counter: a settings confirmation that fades from green to white over two
+// seconds, the help lines, and the one status line of stopped play.
+class StatusText {
+public:
+    static constexpr int FONT = 1;               // 9x15, used for every line
+    static constexpr float MESSAGE_TIME = 2.0f;  // seconds a confirmation shows
+
+    struct Play {
+        bool showHelp;
+        bool ballOutside;
+        bool ballLost;
+        bool levelFinished;
+        bool paused;
+    };
+
+    // A new confirmation, shown from now for MESSAGE_TIME.
+    void showMessage(const char* text);
+    // The lines for this frame, between HudText::begin() and end(); the
+    // confirmation ages by frameTime.
+    void draw(float frameTime, const Play& play);
+
+private:
+    float messageTimer = 0.0f;  // seconds the confirmation has shown; it shows below MESSAGE_TIME
+    char messageText[128] = "";
+};
