@@ -313,7 +313,8 @@ std::string oneLine(std::string text)
 MeshImporter::MeshImporter() : engine(new Engine)
 {
     engine->logManager.reset(new Ogre::LogManager());
-    engine->logManager->createLog("Ogre.log", true, false, false);
+    // Kept in memory only: the game writes no file the player did not ask for.
+    engine->logManager->createLog("Ogre.log", true, false, true);
     // No plugins, no render system, no window: only the resource system.
     engine->root.reset(new Ogre::Root("", "ogre.cfg", "Ogre.log"));
     engine->bufferManager.reset(new Ogre::DefaultHardwareBufferManager());
