@@ -1,71 +1,18 @@
 #include "level/LevelBuilder.h"
 
 #include "level/LevelWorld.h"
+#include "level/TextNumber.h"
 #include "level/XmlReader.h"
 
 #include <algorithm>
 #include <cassert>
-#include <cctype>
 #include <climits>
-#include <cstdlib>
 #include <fstream>
 
 namespace {
 
-bool isSpace(char c) { return std::isspace(static_cast<unsigned char>(c)) != 0; }
-bool isDigit(char c) { return std::isdigit(static_cast<unsigned char>(c)) != 0; }
-
-// Leading whitespace, an optional sign, then decimal digits up to the first other
-// character; 0 when there are none. Saturates instead of overflowing.
-int toInteger(const char* text)
-{
-    while (isSpace(*text))
-        ++text;
-    const bool negative = *text == '-';
-    if (*text == '+' || *text == '-')
-        ++text;
-    long long value = 0;
-    for (; isDigit(*text); ++text)
-        value = std::min(value * 10 + (*text - '0'), static_cast<long long>(INT_MAX) + 1);
-    value = negative ? -value : value;
-    return static_cast<int>(std::clamp(value, static_cast<long long>(INT_MIN), static_cast<long long>(INT_MAX)));
-}
-
-// Leading whitespace, an optional sign, digits with an optional decimal point and an
-// optional exponent, up to the first character that does not fit; 0 when no digit
-// is there. Only this form is handed to strtof, so "inf", "nan" and hexadecimal
-// text read as 0.
-float toDecimal(const char* text)
-{
-    while (isSpace(*text))
-        ++text;
-    const char* const begin = text;
-    if (*text == '+' || *text == '-')
-        ++text;
-    bool digits = false;
-    for (; isDigit(*text); ++text)
-        digits = true;
-    if (*text == '.') {
-        for (++text; isDigit(*text); ++text)
-            digits = true;
-    }
-    if (!digits)
-        return 0.0f;
-    if (*text == 'e' || *text == 'E') {
-        const char* exponent = text + 1;
-        if (*exponent == '+' || *exponent == '-')
-            ++exponent;
-        if (isDigit(*exponent)) {
-            while (isDigit(*exponent))
-                ++exponent;
-            text = exponent;
-        }
-    }
-    return std::strtof(std::string(begin, text).c_str(), nullptr);
-}
-
-int toInteger(const std::string& text) { return toInteger(text.c_str()); }
-float toDecimal(const std::string& text) { return toDecimal(text.c_str()); }
+int toInteger(const std::string& text) { return TextNumber::toInteger(text.c_str()); }
+float toDecimal(const std::string& text) { return TextNumber::toDecimal(text.c_str()); }
 
 struct WrapperName {
     const char* name;
@@ -150,7 +97,7 @@ void readAttributes(LevelElement& element, const std::string& attributes)
     }
     const std::size_t id = attributes.find(ID_KEY);
     if (id != std::string::npos)
-        element.id = toInteger(attributes.c_str() + id + ID_KEY.size());
+        element.id = TextNumber::toInteger(attributes.c_str() + id + ID_KEY.size());
     // Everything up to the end counts, so "true " is not true.
     const std::size_t ballTest = attributes.find(BALL_TEST_KEY);
     element.ballTest = ballTest != std::string::npos &&

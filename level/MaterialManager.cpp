@@ -2,55 +2,16 @@
 
 #include "effects/EffectParameter.h"
 #include "effects/ShaderManager.h"
+#include "level/TextNumber.h"
 #include "level/TextureManager.h"
 #include "level/XmlReader.h"
 
 #include <GL/glew.h>
 
-#include <cctype>
 #include <climits>
-#include <cstdlib>
 #include <fstream>
 
 namespace {
-
-// A decimal as the data files write it: leading blanks, optional sign, digits with
-// an optional point, an optional exponent; reading stops at the first character
-// that does not fit, and nothing readable gives 0.
-float readDecimal(const std::string& text)
-{
-    std::size_t i = 0;
-    const auto digitAt = [&text](std::size_t at) {
-        return at < text.size() && std::isdigit(static_cast<unsigned char>(text[at]));
-    };
-    while (i < text.size() && std::isspace(static_cast<unsigned char>(text[i])))
-        ++i;
-    const std::size_t start = i;
-    if (i < text.size() && (text[i] == '+' || text[i] == '-'))
-        ++i;
-    bool digits = false;
-    for (; digitAt(i); ++i)
-        digits = true;
-    if (i < text.size() && text[i] == '.') {
-        ++i;
-        for (; digitAt(i); ++i)
-            digits = true;
-    }
-    if (!digits)
-        return 0.0f;
-    if (i < text.size() && (text[i] == 'e' || text[i] == 'E')) {
-        std::size_t e = i + 1;
-        if (e < text.size() && (text[e] == '+' || text[e] == '-'))
-            ++e;
-        if (digitAt(e)) {
-            while (digitAt(e))
-                ++e;
-            i = e;
-        }
-    }
-    // strtod on the matched part alone: no hexadecimal, "inf" or "nan" slips through.
-    return static_cast<float>(std::strtod(text.substr(start, i - start).c_str(), nullptr));
-}
 
 // The colour component a leaf of a colour wrapper names, or -1.
 int componentIndex(const std::string& name)
@@ -174,12 +135,12 @@ void MaterialManager::leafElement(const std::string& name, const std::string& te
                         : readState == READ_DIFFUSE ? current.diffuse
                                                     : current.specular;
         if (index >= 0)
-            colour[index] = readDecimal(text);
+            colour[index] = TextNumber::toDecimal(text.c_str());
         break;
     }
     case READ_SHININESS:
         if (name == "shininessValue")
-            current.shininess = readDecimal(text);
+            current.shininess = TextNumber::toDecimal(text.c_str());
         break;
     case READ_TEXTURE:
         if (name == "textureFileName" && !text.empty())

@@ -256,7 +256,8 @@ TEST_F(LevelBuilderTest, LeavesAreConvertedOnlyInTheirOwnWrapper)
     const std::string misplaced =
         "<positionX>5</positionX><elementRotation><positionX>6</positionX></elementRotation>"
         "<elementPosition><positionY>7</positionY><positionZ/></elementPosition>"
-        "<elementMovingAxis><speedFactor>2</speedFactor></elementMovingAxis><elementParent><axisX>9</axisX></elementParent>";
+        "<elementMovingAxis><speedFactor>2</speedFactor></elementMovingAxis><elementParent><axisX>9</axisX></elementParent>"
+        "<elementMeasures><width>1e39</width><height>-1e39</height><depth>3e38</depth></elementMeasures>";
     const std::string sphere = "<elementRadius><radius>4.5</radius></elementRadius>"
                                "<elementPrecision><precision>24</precision></elementPrecision>" +
                                triple("elementMeasures", "", {7, 7, 7});
@@ -281,6 +282,7 @@ TEST_F(LevelBuilderTest, LeavesAreConvertedOnlyInTheirOwnWrapper)
     EXPECT_EQ(world.objects[1].position, Vector3(0, 7, 0));
     EXPECT_EQ(world.physics[1].values.axis, Vector3(0, 1, 0));
     EXPECT_EQ(world.physics[1].values.speedFactor, 2.0f) << "speedFactor is read in elementMovingAxis too";
+    EXPECT_EQ(world.physics[1].values.measures, Vector3(0, 0, 3e38f)) << "beyond the range of a float is unreadable";
 
     EXPECT_FLOAT_EQ(world.physics[2].values.radius, 4.5f);
     EXPECT_EQ(world.objects[2].precision, 24);

@@ -64,6 +64,7 @@ std::string threeMaterials()
            colour("diffuse", "1", "1", "1", "1") +
            "<normalMap><normalMapFileName></normalMapFileName></normalMap></material>\n"
            "<material><ambient><red>0.9</red></ambient>" + colour("diffuse", "  -2.5e1xyz", "+.5", "abc") +
+           colour("specular", "1e39", "-1e39", "3e38") +
            "<shininess><shininessValue>0x10</shininessValue><useLight>false</useLight></shininess>"
            "</material>\n</materials>";
 }
@@ -122,6 +123,7 @@ TEST(MaterialManager, NumbersMaterialsFromOneInFileOrder)
     const Material third = manager->getMaterial(3);
     EXPECT_FALSE(third.useLight) << "without \"lighting\" the previous material's switch carries over";
     EXPECT_EQ(rgba(third.diffuse), (Rgba{-25.0f, 0.5f, 0, 0})) << "leading decimals only; a missing alpha is 0";
+    EXPECT_EQ(rgba(third.specular), (Rgba{0, 0, 3e38f, 0})) << "beyond the range of a float is unreadable";
     EXPECT_EQ(rgba(third.ambient), Rgba{}) << "\"ambient\" is not the ambient wrapper";
     EXPECT_EQ(third.shininess, 0.0f) << "hexadecimal is not a decimal";
 
