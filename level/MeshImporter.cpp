@@ -1,18 +1,20 @@
 #include "level/MeshImporter.h"
 
+#include "app/DataFile.h"
+#include "level/MeshFileCheck.h"
 #include "math/Vertex.h"
 
 #include <OgreDefaultHardwareBufferManager.h>
 #include <OgreException.h>
 #include <OgreLogManager.h>
 #include <OgreMesh.h>
-#include <OgreMeshFileFormat.h>
 #include <OgreMeshManager.h>
 #include <OgreResourceGroupManager.h>
 #include <OgreRoot.h>
 #include <OgreSubMesh.h>
 
 #include <climits>
+#include <cmath>
 #include <cstdio>
 #include <cstring>
 #include <string>
@@ -33,101 +35,6 @@ const char* const MESH_DIRECTORY = "data/meshes";
 // Why an import failed; empty while all is well.
 using Fault = std::string;
 
-// Reads the values of a mesh file in the file's byte order.
-class MeshFileBytes {
-public:
-    MeshFileBytes(const std::string& bytes, bool swapped) : bytes(bytes), swapped(swapped) {}
-
-    std::uint32_t read(std::size_t position, std::size_t width) const
-    {
-        std::uint32_t value = 0;
-        for (std::size_t i = 0; i < width; ++i) {
-            const auto byte = static_cast<unsigned char>(bytes[position + i]);
-            const std::size_t shift = swapped ? width - 1 - i : i;
-            value |= static_cast<std::uint32_t>(byte) << (8 * shift);
-        }
-        return value;
-    }
-
-    float readFloat(std::size_t position) const
-    {
-        const std::uint32_t bits = read(position, 4);
-        float value = 0;
-        std::memcpy(&value, &bits, sizeof value);
-        return value;
-    }
-
-private:
-    const std::string& bytes;
-    bool swapped;
-};
-
-constexpr std::uint32_t OTHER_ENDIAN_HEADER = 0x0010; // M_HEADER written in the other byte order
-constexpr std::size_t CHUNK_HEADER_SIZE = 6;          // id (2 bytes), length with header (4)
-constexpr std::size_t BOUNDS_SIZE = 7 * 4;            // minimum, maximum, radius
-
-// Walks the chunks in [begin, end), each of which must lie inside the range;
-// `visit` checks one chunk given its id, contents begin and end.
-template <typename Visit>
-Fault walkChunks(const MeshFileBytes& file, std::size_t begin, std::size_t end, Visit visit)
-{
-    for (std::size_t position = begin; position < end;) {
-        if (end - position < CHUNK_HEADER_SIZE)
-            return "truncated chunk header at byte " + std::to_string(position);
-        const std::uint32_t id = file.read(position, 2);
-        const std::uint32_t length = file.read(position + 2, 4);
-        if (length < CHUNK_HEADER_SIZE || length > end - position)
-            return "chunk at byte " + std::to_string(position) + " runs past its end";
-        const Fault fault = visit(id, position + CHUNK_HEADER_SIZE, position + length);
-        if (!fault.empty())
-            return fault;
-        position += length;
-    }
-    return {};
-}
-
-Fault checkBounds(const MeshFileBytes& file, std::size_t begin, std::size_t end)
-{
-    if (end - begin < BOUNDS_SIZE)
-        return "truncated bounds";
-    for (std::size_t axis = 0; axis < 3; ++axis) {
-        // written so that a NaN fails too
-        if (!(file.readFloat(begin + 4 * axis) <= file.readFloat(begin + 12 + 4 * axis)))
-            return "bounds with a minimum above the maximum";
-    }
-    return {};
-}
-
-// The mesh chunk: one bool, then sub-chunks, among them the bounds.
-Fault checkMeshChunk(const MeshFileBytes& file, std::size_t begin, std::size_t end)
-{
-    if (begin == end)
-        return "truncated mesh chunk";
-    return walkChunks(file, begin + 1, end,
-                      [&file](std::uint32_t id, std::size_t from, std::size_t to) -> Fault {
-                          return id == Ogre::M_MESH_BOUNDS ? checkBounds(file, from, to) : Fault();
-                      });
-}
-
-// OGRE asserts, and so ends the program, on some damaged files instead of
-// throwing: chunk lengths that run past the end of the file (every truncated
-// file) and mesh bounds whose minimum exceeds the maximum. Such files are
-// refused here before OGRE reads them.
-Fault checkMeshFile(const std::string& bytes)
-{
-    const std::uint32_t header = bytes.size() < 2 ? 0 : MeshFileBytes(bytes, false).read(0, 2);
-    if (header != Ogre::M_HEADER && header != OTHER_ENDIAN_HEADER)
-        return "not an OGRE mesh file";
-    const MeshFileBytes file(bytes, header == OTHER_ENDIAN_HEADER);
-    const std::size_t versionEnd = bytes.find('\n', 2);
-    if (versionEnd == std::string::npos)
-        return "truncated file header";
-    return walkChunks(file, versionEnd + 1, bytes.size(),
-                      [&file](std::uint32_t id, std::size_t begin, std::size_t end) -> Fault {
-                          return id == Ogre::M_MESH ? checkMeshChunk(file, begin, end) : Fault();
-                      });
-}
-
 // Copies one vertex attribute of every vertex of `data` into out[0..]:
 // `store` takes the attribute's floats. The element must lie inside its
 // buffer's vertices and the buffer must hold all of the data's vertices.
@@ -147,9 +54,15 @@ Fault copyElement(const Ogre::VertexData& data, const Ogre::VertexElement& eleme
     const Ogre::HardwareBufferLockGuard lock(buffer, Ogre::HardwareBuffer::HBL_READ_ONLY);
     const auto* bytes = static_cast<const unsigned char*>(lock.pData) +
                         data.vertexStart * stride + element.getOffset();
+    const unsigned short count = Ogre::VertexElement::getTypeCount(element.getType());
     for (std::size_t j = 0; j < data.vertexCount; ++j, bytes += stride) {
         float values[4] = {}; // the widest float element, VET_FLOAT4
         std::memcpy(values, bytes, Ogre::VertexElement::getTypeSize(element.getType()));
+        // NaN or infinity would poison the tangents, the bounds and the physics.
+        for (unsigned short i = 0; i < count; ++i) {
+            if (!std::isfinite(values[i]))
+                return "vertex " + std::to_string(j) + " holds a value that is not finite";
+        }
         store(out[j], values);
     }
     return {};
@@ -250,6 +163,8 @@ Fault countGeometry(const Ogre::Mesh& mesh, std::size_t fileSize, Geometry& geom
         const Ogre::VertexData* data = vertexDataOf(mesh, subMesh);
         if (!data || !subMesh.indexData)
             return "sub-mesh " + std::to_string(s) + " has no vertex or index data";
+        if (subMesh.operationType != Ogre::RenderOperation::OT_TRIANGLE_LIST)
+            return "sub-mesh " + std::to_string(s) + " is not a triangle list";
         if (!subMesh.useSharedVertices || !sharedCounted)
             geometry.vertexCount += data->vertexCount;
         sharedCounted = sharedCounted || subMesh.useSharedVertices;
@@ -342,11 +257,13 @@ void MeshImporter::importMesh(const char* fileName, int& vertexCount, Vertex*& v
     Geometry geometry;
     Fault fault;
     try {
-        // Read once here to be checked, then again by OGRE's mesh manager.
-        const std::string bytes = Ogre::ResourceGroupManager::getSingleton()
-                                      .openResource(fileName, Ogre::RGN_DEFAULT)
-                                      ->getAsString();
-        fault = checkMeshFile(bytes);
+        // Read once here to be checked, then again by OGRE's mesh manager,
+        // which would block on a pipe.
+        const std::string path = std::string(MESH_DIRECTORY) + "/" + fileName;
+        std::string bytes;
+        const DataFile::Outcome outcome = DataFile::read(path.c_str(), bytes);
+        fault = outcome == DataFile::READ ? MeshFileCheck::check(bytes)
+                                          : std::string("the file ") + DataFile::describe(outcome);
         if (fault.empty()) {
             // Shadowed buffers keep a readable copy in memory.
             const Ogre::MeshPtr mesh = Ogre::MeshManager::getSingleton().load(

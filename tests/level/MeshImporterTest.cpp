@@ -10,12 +10,14 @@
 #include <OgreSubMesh.h>
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <memory>
 #include <string>
+#include <sys/stat.h>
 #include <unistd.h>
 #include <vector>
 
@@ -292,6 +294,59 @@ TEST_F(MeshImporterTest, MissingOrDamagedFilesGiveAnEmptyMeshAndOneLine)
     std::memcpy(&bytes[bounds + 6], &minimumX, sizeof minimumX);
     writeFile("bad-bounds.mesh", bytes);
     expectEmpty("bad-bounds.mesh");
+}
+
+// A one-triangle mesh as OGRE writes it, changed in one place: each change is
+// a file that crashed OGRE, made it allocate gigabytes, read an undefined bool
+// or handed out geometry that is not a finite triangle list.
+TEST_F(MeshImporterTest, CraftedChunksGiveAnEmptyMeshAndOneLine)
+{
+    writeMesh("base.mesh", {{false, 3, 0, {0, 1, 2}}});
+    const std::string base = readFile("base.mesh");
+    const std::size_t mesh = base.find('\n') + 1;            // M_MESH chunk
+    const std::size_t subMesh = mesh + 7;                      // after its header and bool
+    const std::size_t sharedFlag = base.find('\n', subMesh + 6) + 1;
+    const std::size_t geometry = base.find(std::string("\x00\x50", 2), sharedFlag);
+    const std::size_t vertexData = base.find(std::string("\x10\x52", 2), geometry);
+    const std::size_t operation = base.find(std::string("\x10\x40\x08\x00\x00\x00", 6), geometry);
+    ASSERT_NE(operation, std::string::npos);
+
+    const auto put = [](std::string bytes, std::size_t at, std::uint32_t value, std::size_t width) {
+        for (std::size_t i = 0; i < width; ++i)
+            bytes[at + i] = static_cast<char>(value >> (8 * i));
+        return bytes;
+    };
+    // A chunk appended to the mesh chunk, which grows by its size.
+    const auto append = [&](const std::string& chunk) {
+        const std::uint32_t length = static_cast<std::uint32_t>(base.size() - mesh + chunk.size());
+        return put(base, mesh + 2, length, 4) + chunk;
+    };
+    const float nan = std::nanf("");
+    std::uint32_t nanBits = 0;
+    std::memcpy(&nanBits, &nan, sizeof nan);
+    const std::string extremes = std::string("\x00\xe0\x14\x00\x00\x00\xff\xff", 8) + std::string(12, '\0');
+
+    const struct {
+        const char* name;
+        std::string bytes;
+    } cases[] = {
+        {"extremes-ffff.mesh", append(extremes)},
+        {"edge-lists.mesh", append(std::string("\x00\xb0\x06\x00\x00\x00", 6))},
+        {"shared-flag-2.mesh", put(base, sharedFlag, 2, 1)},
+        {"index-count.mesh", put(base, sharedFlag + 1, 0x40000000, 4)},
+        {"vertex-count.mesh", put(base, geometry + 6, 0x10000000, 4)},
+        {"sub-mesh-length.mesh", put(base, subMesh + 2, 0x10000, 4)},
+        {"line-list.mesh", put(base, operation + 6, 2, 2)},
+        {"nan-vertex.mesh", put(base, vertexData + 6, nanBits, 4)},
+    };
+    for (const auto& c : cases) {
+        writeFile(c.name, c.bytes);
+        expectEmpty(c.name);
+    }
+    // A pipe in place of a mesh file: opening it would wait for a writer for ever.
+    ASSERT_EQ(mkfifo("data/meshes/pipe.mesh", 0600), 0);
+    writeFile("pipe.mesh", "");
+    expectEmpty("pipe.mesh");
 }
 
 TEST_F(MeshImporterTest, EveryTruncationGivesAValidOrAnEmptyMesh)
