@@ -1,5 +1,6 @@
 #include "level/MaterialManager.h"
 
+#include "app/DataFile.h"
 #include "effects/EffectParameter.h"
 #include "effects/ShaderManager.h"
 #include "level/TextNumber.h"
@@ -9,7 +10,7 @@
 #include <GL/glew.h>
 
 #include <climits>
-#include <fstream>
+#include <cstdio>
 
 namespace {
 
@@ -36,11 +37,12 @@ unsigned int loadTexture(const std::string& fileName)
 
 void MaterialManager::loadMaterials(const char* fileName)
 {
+    // The whole file is the text, without one final line break.
     std::string text;
-    std::ifstream file(fileName ? fileName : "");
-    for (std::string line; std::getline(file, line);)
-        text += line + '\n';
-    if (!text.empty())
+    const DataFile::Outcome outcome = DataFile::read(fileName ? fileName : "", text);
+    if (outcome != DataFile::READ)
+        std::printf("Materials file %s %s\n", fileName ? fileName : "", DataFile::describe(outcome));
+    if (!text.empty() && text.back() == '\n')
         text.pop_back();
 
     readState = READ_NONE;

@@ -13,6 +13,8 @@
 #include <fstream>
 #include <iterator>
 #include <string>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 
@@ -138,7 +140,16 @@ TEST(MaterialManager, NumbersMaterialsFromOneInFileOrder)
 TEST(MaterialManager, BadFilesKeepWhatWasReadAndLaterFilesNumberOn)
 {
     MaterialManager* manager = freshManager();
-    manager->loadMaterials((folder / "none.xml").c_str());
+    // A missing file and a pipe (which would block at open) each get a line naming them.
+    const std::string pipe = (folder / "pipe.xml").string();
+    unlink(pipe.c_str());
+    ASSERT_EQ(mkfifo(pipe.c_str(), 0600), 0);
+    for (const std::string path : {(folder / "none.xml").string(), pipe}) {
+        testing::internal::CaptureStdout();
+        manager->loadMaterials(path.c_str());
+        const std::string output = testing::internal::GetCapturedStdout();
+        EXPECT_NE(output.find(path), std::string::npos) << output;
+    }
     manager->loadMaterials(writeFile("empty.xml", "").c_str());
     manager->loadMaterials(writeFile("nomaterial.xml", "<materials><other><x>1</x></other></materials>").c_str());
     manager->loadMaterials(writeFile("cut.xml", "<materials><material>" + colour("diffuse", "1", "0", "0", "1") +
