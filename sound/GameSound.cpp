@@ -104,8 +104,11 @@ void GameSound::shutdown()
 Sound* GameSound::createSound(const char* fileName, unsigned int loopMode)
 {
     Sound* sound = nullptr;
-    if (!succeeded(soundSystem->createSound(fileName, SOUND_CREATESAMPLE, &sound)))
+    if (!succeeded(soundSystem->createSound(fileName, SOUND_CREATESAMPLE, &sound))) {
+        // The library's line has no room for the file; it gets a line of its own.
+        printf("Sound file %s could not be loaded\n", fileName);
         return nullptr;
+    }
     succeeded(sound->setMode(loopMode));
     return sound;
 }

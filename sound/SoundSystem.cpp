@@ -1,5 +1,6 @@
 #include "sound/SoundSystem.h"
 
+#include "app/DataFile.h"
 #include "sound/Channel.h"
 #include "sound/Sound.h"
 #include "sound/SoundMode.h"
@@ -8,6 +9,8 @@
 #include <SDL_mixer.h>
 
 #include <algorithm>
+#include <cstdint>
+#include <string>
 
 namespace {
 // Output format: CD rate, 16-bit stereo; 1024 frames (23 ms) per mix.
@@ -29,6 +32,36 @@ bool openMixer()
         return true;
     SDL_QuitSubSystem(SDL_INIT_AUDIO);
     return false;
+}
+
+std::uint32_t littleEndian32(const std::string& bytes, std::size_t at)
+{
+    std::uint32_t value = 0;
+    for (std::size_t i = 0; i < 4; ++i)
+        value |= static_cast<std::uint32_t>(static_cast<unsigned char>(bytes[at + i])) << (8 * i);
+    return value;
+}
+
+// SDL's WAV reader allocates what a chunk's size field says before reading it,
+// so a lying size asks for up to 4 GB. Every chunk of a RIFF WAVE file must fit
+// in the file; other files (MP3) carry no such sizes and pass.
+bool wavSizesFit(const std::string& bytes)
+{
+    constexpr std::size_t RIFF_HEADER = 12;  // "RIFF", size, "WAVE"
+    constexpr std::size_t CHUNK_HEADER = 8;  // id, size
+    if (bytes.compare(0, 4, "RIFF") != 0)
+        return true;
+    if (bytes.size() < RIFF_HEADER || bytes.compare(8, 4, "WAVE") != 0)
+        return false;
+    for (std::size_t at = RIFF_HEADER; at < bytes.size();) {
+        if (bytes.size() - at < CHUNK_HEADER)
+            return false;
+        const std::uint32_t size = littleEndian32(bytes, at + 4);
+        if (size > bytes.size() - at - CHUNK_HEADER)
+            return false;
+        at += CHUNK_HEADER + size + (size & 1);  // chunks are padded to even sizes
+    }
+    return true;
 }
 
 bool openOutput()
@@ -99,10 +132,18 @@ SoundResult SoundSystem::createSound(const char* fileName, unsigned int mode, So
     if (!initialised)
         return SOUND_ERR_UNINITIALIZED;
 
-    SDL_RWops* file = SDL_RWFromFile(fileName, "rb");
-    if (!file)
+    // Read whole from a regular file only (a pipe would block the game), and
+    // checked before the decoder trusts the sizes in it.
+    std::string bytes;
+    const DataFile::Outcome outcome = DataFile::read(fileName, bytes);
+    if (outcome == DataFile::MISSING)
         return SOUND_ERR_FILE_NOTFOUND;
-    // Decodes and converts to the output format. The file is closed here:
+    if (outcome != DataFile::READ || !wavSizesFit(bytes))
+        return SOUND_ERR_FORMAT;
+    SDL_RWops* file = SDL_RWFromConstMem(bytes.data(), static_cast<int>(bytes.size()));
+    if (!file)
+        return SOUND_ERR_FORMAT;
+    // Decodes and converts to the output format. The stream is closed here:
     // the mixer leaks it on some failures (an unknown file under 12 bytes).
     Mix_Chunk* chunk = Mix_LoadWAV_RW(file, 0);
     SDL_RWclose(file);

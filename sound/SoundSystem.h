@@ -31,7 +31,9 @@ public:
     SoundResult init(int maxChannels);
     // Decodes fileName (WAV or MP3, relative to the working directory) whole.
     // mode: SOUND_DEFAULT or SOUND_CREATESAMPLE, optionally with one loop flag.
-    // On failure *sound is null.
+    // On failure *sound is null: SOUND_ERR_FILE_NOTFOUND for a missing file,
+    // SOUND_ERR_FORMAT for one that is no regular file, whose WAV chunk sizes
+    // run past its end, or that cannot be decoded.
     SoundResult createSound(const char* fileName, unsigned int mode, Sound** sound);
     // Starts the sound at once on a free channel; *channel (may be null) gets it.
     SoundResult playSound(Sound* sound, Channel** channel);

@@ -113,10 +113,16 @@ TEST_F(GameSoundTest, MissingOrBadFilesPrintALineAtEverySetupAndTheRestPlays)
     const auto update = [&] { sound.update(); };
     EXPECT_EQ(printed([&] { sound.start(); }),
               "Error!  You are using an old version of FMOD 00040618.  This program requires 00040619\n");
-    EXPECT_EQ(printed([&] { sound.setupLevel(JUNGLE); }), NOT_FOUND + BAD_FORMAT + NOT_FOUND);
-    EXPECT_EQ(printed([&] { sound.setupLevel(VOLCANO); }), NOT_FOUND);
+    // Each error line is followed by one naming the file.
+    const auto failed = [](const std::string& line, const std::string& file) {
+        return line + "Sound file data/sound/" + file + " could not be loaded\n";
+    };
+    const std::string endLevel = failed(NOT_FOUND, "endLevel.wav");
+    EXPECT_EQ(printed([&] { sound.setupLevel(JUNGLE); }),
+              endLevel + failed(BAD_FORMAT, "backgroundJungle01.mp3") + failed(NOT_FOUND, "backgroundJungle02.mp3"));
+    EXPECT_EQ(printed([&] { sound.setupLevel(VOLCANO); }), endLevel);
     const long started = framesRecorded();
-    EXPECT_EQ(printed([&] { sound.setupLevel(LAGOON); }), NOT_FOUND + NOT_FOUND);
+    EXPECT_EQ(printed([&] { sound.setupLevel(LAGOON); }), endLevel + failed(NOT_FOUND, "backgroundLagoon01.wav"));
     sound.playEffect(GameSound::EFFECT_END_LEVEL);
     runFrames(0.3, update);
     const long ballLost = framesRecorded();

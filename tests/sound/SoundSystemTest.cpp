@@ -11,6 +11,9 @@
 #include <csignal>
 #include <cstdlib>
 #include <fstream>
+#include <string>
+#include <sys/stat.h>
+#include <unistd.h>
 
 class SoundSystemTest : public DiskAudioTest {
 protected:
@@ -45,6 +48,17 @@ TEST_F(SoundSystemTest, RefusesBadArgumentsAndFilesItCannotDecode)
     std::ofstream("data/sound/truncated.wav") << "RIFF1234WAVEfmt ";
     std::ofstream("data/sound/empty.mp3") << "";
     std::ofstream("data/sound/tiny.mp3") << "not sound"; // under the 12 bytes the mixer's type check reads
+    // A tone whose data chunk claims 4 GB (the decoder would allocate it), and a
+    // pipe (opening it would wait for a writer for ever).
+    writeTone("lying.wav", 440, 0.05);
+    std::fstream lying("data/sound/lying.wav", std::ios::in | std::ios::out | std::ios::binary);
+    const std::string head(44, '\0');
+    lying.read(const_cast<char*>(head.data()), 44);
+    lying.seekp(static_cast<std::streamoff>(head.find("data") + 4));
+    lying.write("\xf0\xff\xff\xff", 4);
+    lying.close();
+    unlink("data/sound/pipe.wav");
+    ASSERT_EQ(mkfifo("data/sound/pipe.wav", 0600), 0);
     EXPECT_EQ(SoundSystem::create(nullptr), SOUND_ERR_INVALID_PARAM);
     ASSERT_EQ(SoundSystem::create(&system), SOUND_OK);
     Sound* sound = nullptr;
@@ -64,6 +78,8 @@ TEST_F(SoundSystemTest, RefusesBadArgumentsAndFilesItCannotDecode)
         {"data/sound/truncated.wav", SOUND_CREATESAMPLE, SOUND_ERR_FORMAT},
         {"data/sound/empty.mp3", SOUND_CREATESAMPLE, SOUND_ERR_FORMAT},
         {"data/sound/tiny.mp3", SOUND_CREATESAMPLE, SOUND_ERR_FORMAT},
+        {"data/sound/lying.wav", SOUND_CREATESAMPLE, SOUND_ERR_FORMAT},
+        {"data/sound/pipe.wav", SOUND_CREATESAMPLE, SOUND_ERR_FORMAT},
         {nullptr, SOUND_CREATESAMPLE, SOUND_ERR_INVALID_PARAM},
         {"data/sound/tone.wav", SOUND_LOOP_OFF | SOUND_LOOP_NORMAL, SOUND_ERR_INVALID_PARAM},
         {"data/sound/tone.wav", 0x8000, SOUND_ERR_INVALID_PARAM},
