@@ -1,5 +1,6 @@
 #include "level/LevelBuilder.h"
 
+#include "app/DataFile.h"
 #include "level/LevelWorld.h"
 #include "level/TextNumber.h"
 #include "level/XmlReader.h"
@@ -7,7 +8,6 @@
 #include <algorithm>
 #include <cassert>
 #include <climits>
-#include <fstream>
 
 namespace {
 
@@ -115,20 +115,14 @@ ConnectionKind connectionKind(const std::string& text)
     return CONNECTION_NONE;
 }
 
-// The file's lines, each followed by a line break, without the last line break.
-// False when the file cannot be opened or read (a folder opens but cannot be read).
+// The file's lines, each followed by a line break, without the last line break:
+// the whole file without one final line break. False when it cannot be read or
+// is no regular file (a pipe would block, a folder has no text).
 bool readLines(const char* fileName, std::string& text)
 {
-    std::ifstream file(fileName);
-    if (!file.is_open())
+    if (DataFile::read(fileName, text) != DataFile::READ)
         return false;
-    for (std::string line; std::getline(file, line);) {
-        text += line;
-        text += '\n';
-    }
-    if (file.bad())
-        return false;
-    if (!text.empty())
+    if (!text.empty() && text.back() == '\n')
         text.pop_back();
     return true;
 }
@@ -162,6 +156,7 @@ int LevelBuilder::load(const char* fileName, LevelWorld& world, LoadedLevel& loa
     readState = STATE_NONE;
 
     // Build them into the scene and the physics world.
+    startGiven = targetGiven = false;
     const int levelId = world.nextActorId();
     const int root = world.createRootNode(levelId);
     std::list<PhysicsElement*> physics;
@@ -175,6 +170,7 @@ int LevelBuilder::load(const char* fileName, LevelWorld& world, LoadedLevel& loa
     loaded.fileName = fileName;
     loaded.startPosition = start;
     loaded.targetPosition = target;
+    loaded.playable = startGiven && targetGiven;
     return levelId;
 }
 
@@ -241,9 +237,9 @@ void LevelBuilder::build(LevelWorld& world, int node, const ElementList& list, s
         else if (type == "skyBox")
             world.loadSkyBox(skyBoxNames);
         else if (type == "startPosition")
-            start = element->position;
+            start = element->position, startGiven = true;
         else if (type == "targetPosition")
-            target = element->position;
+            target = element->position, targetGiven = true;
     }
 }
 

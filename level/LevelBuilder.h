@@ -50,7 +50,7 @@ public:
 
     // Reads fileName and builds it into world. Returns the level's actor id and
     // fills loaded; returns 0 and touches neither world nor loaded when the file
-    // cannot be opened.
+    // cannot be read or is no regular file.
     int load(const char* fileName, LevelWorld& world, LoadedLevel& loaded);
 
     void startElement(const std::string& name, const std::string& attributes) override;
@@ -74,6 +74,8 @@ private:
     std::string skyBoxNames[6];
     Vector3 start;
     Vector3 target;
+    bool startGiven = false;   // this build met a "startPosition" element
+    bool targetGiven = false;  // and a "targetPosition" element
     ReadState readState = STATE_NONE;
     std::unique_ptr<LevelElement> currentElement;
     int movingIndexCounter = 0;

@@ -9,4 +9,7 @@ struct LoadedLevel {
     const char* fileName = nullptr;   // the caller's string, not copied
     Vector3 startPosition;            // where the ball starts, level coordinates
     Vector3 targetPosition;           // where it has to go, level coordinates
+    // The file gave both a start and a target: only then can the level be
+    // finished (a cut or empty file would otherwise finish at once at the origin).
+    bool playable = false;
 };

@@ -10,6 +10,7 @@
 #include <fstream>
 #include <set>
 #include <string>
+#include <sys/stat.h>
 #include <vector>
 
 namespace {
@@ -350,6 +351,7 @@ TEST_F(LevelBuilderTest, SkyBoxStartAndTargetSurviveTheNextLoad)
     EXPECT_EQ(world.objects.at(0).position, Vector3());
     EXPECT_EQ(loaded.startPosition, Vector3());
     EXPECT_EQ(loaded.targetPosition, Vector3());
+    EXPECT_FALSE(loaded.playable) << "a level without start and target cannot be finished";
 
     // The sky box takes the last names in the file; the later start wins.
     load(element("type=skyBox id=1 ballTest=false", textures("a")) +
@@ -359,6 +361,7 @@ TEST_F(LevelBuilderTest, SkyBoxStartAndTargetSurviveTheNextLoad)
     EXPECT_EQ(world.skyBoxes.at(0)[0], "bLeft");
     EXPECT_EQ(loaded.startPosition, Vector3(4, 5, 6));
     EXPECT_EQ(loaded.targetPosition, Vector3(7, 8, 9));
+    EXPECT_TRUE(loaded.playable);
 
     // A level without them builds with the previous level's values.
     load(element("type=skyBox id=1 ballTest=false", position({0, 0, 0})));
@@ -366,6 +369,7 @@ TEST_F(LevelBuilderTest, SkyBoxStartAndTargetSurviveTheNextLoad)
     EXPECT_EQ(world.skyBoxes.at(0), expected);
     EXPECT_EQ(loaded.startPosition, Vector3(4, 5, 6));
     EXPECT_EQ(loaded.targetPosition, Vector3(7, 8, 9));
+    EXPECT_FALSE(loaded.playable) << "values of the previous level do not make this one playable";
 }
 
 TEST_F(LevelBuilderTest, FileThatCannotBeOpenedBuildsNothingAndAnEmptyFileAnEmptyLevel)
@@ -373,6 +377,10 @@ TEST_F(LevelBuilderTest, FileThatCannotBeOpenedBuildsNothingAndAnEmptyFileAnEmpt
     loaded.actorId = 5;
     EXPECT_EQ(builder.load("no/such/level.xml", world, loaded), 0);
     EXPECT_EQ(builder.load(".", world, loaded), 0) << "a folder opens but cannot be read";
+    const std::string pipe = file + ".pipe";
+    ASSERT_EQ(mkfifo(pipe.c_str(), 0600), 0);
+    EXPECT_EQ(builder.load(pipe.c_str(), world, loaded), 0) << "a pipe would block at open";
+    std::remove(pipe.c_str());
     EXPECT_EQ(world.lastActorId, 40) << "no actor id taken";
     EXPECT_TRUE(world.nodes.empty());
     EXPECT_EQ(world.physicsLevelId, 0);
