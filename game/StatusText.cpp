@@ -14,9 +14,16 @@ void StatusText::showMessage(const char* text)
     messageTimer = 0.0f;
 }
 
+void StatusText::showLevelProblem(const char* text)
+{
+    std::snprintf(problemText, sizeof problemText, "%s", text);
+}
+
 void StatusText::draw(float frameTime, const Play& play)
 {
     HudText* hud = HudText::instance();
+    if (problemText[0] != '\0')
+        hud->print(problemText, FONT, 10, 160, 1.0f, 0.0f, 0.0f);
     if (messageTimer < MESSAGE_TIME) {
         messageTimer += frameTime;
         // Green fading to white over the two seconds.

@@ -16,8 +16,13 @@ public:
         bool paused;
     };
 
+    static constexpr int PROBLEM_LENGTH = 160;
+
     // A new confirmation, shown from now for MESSAGE_TIME.
     void showMessage(const char* text);
+    // A line about the current level's file, shown until the next call; an
+    // empty text shows none.
+    void showLevelProblem(const char* text);
     // The lines for this frame, between HudText::begin() and end(); the
     // confirmation ages by frameTime.
     void draw(float frameTime, const Play& play);
@@ -25,4 +30,5 @@ public:
 private:
     float messageTimer = 0.0f;  // seconds the confirmation has shown; it shows below MESSAGE_TIME
     char messageText[128] = "";
+    char problemText[PROBLEM_LENGTH] = "";
 };
