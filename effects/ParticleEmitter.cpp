@@ -1,6 +1,7 @@
 #include "effects/ParticleEmitter.h"
 
 #include "effects/SpriteBatch.h"
+#include "math/MathConstants.h"
 #include "math/Random.h"
 
 #include <cassert>
@@ -9,17 +10,11 @@
 
 namespace {
 
-constexpr float PI = 3.14159265f;
 // Burst children leave the impact point on an upward cone: sideways speed up to
 // BURST_SPREAD_SPEED, upward speed up to BURST_RISE_SPEED.
 constexpr float BURST_CONE = PI / 4.0f;
 constexpr float BURST_SPREAD_SPEED = 8.0f;
 constexpr float BURST_RISE_SPEED = 32.0f;
-
-float randomUnit()
-{
-    return static_cast<float>(Random::next()) / static_cast<float>(Random::MAX);
-}
 
 // Frames are drawn truncated toward zero. Frames that cannot be a valid index (and NaN)
 // become -1, which the batch refuses; casting them as they are would be undefined.
@@ -170,9 +165,9 @@ void ParticleEmitter::burst(const Particle& parent, float now)
     const float endAngle = parent.angle + parent.angleRate * rest;
 
     for (int k = 0; k < BURST_CHILDREN; ++k) {
-        const float a = randomUnit() * 2.0f * PI;
-        const float b = randomUnit() * BURST_CONE;
-        const float r = randomUnit();
+        const float a = Random::fraction() * 2.0f * PI;
+        const float b = Random::fraction() * BURST_CONE;
+        const float r = Random::fraction();
         const Vector3 velocity(std::cos(a) * std::sin(b) * BURST_SPREAD_SPEED,
                                std::cos(b) * r * BURST_RISE_SPEED,
                                std::sin(a) * std::sin(b) * BURST_SPREAD_SPEED);

@@ -2,11 +2,13 @@
 
 #include "effects/SpriteBatch.h"
 
+#include <cassert>
+
 namespace {
 
-// Origin x, origin y, width, height in atlas pixels. Frames end one pixel short of
-// their 128- or 256-pixel cell, which keeps linear filtering off the neighbouring cell.
-constexpr float FRAME_PIXELS[ParticleFrames::COUNT][4] = {
+// Frames end one pixel short of their 128- or 256-pixel cell, which keeps linear
+// filtering off the neighbouring cell.
+constexpr ParticleFrames::Rectangle FRAMES[ParticleFrames::COUNT] = {
     {0, 768, 127, 127},   {128, 768, 31, 31},
     {0, 256, 127, 127},   {0, 384, 127, 127},   {0, 512, 127, 127},   {0, 640, 127, 127},
     {128, 256, 127, 127}, {128, 384, 127, 127}, {128, 512, 127, 127}, {128, 640, 127, 127},
@@ -23,8 +25,18 @@ constexpr float FRAME_PIXELS[ParticleFrames::COUNT][4] = {
 
 }  // namespace
 
+ParticleFrames::Rectangle ParticleFrames::rectangle(int frame)
+{
+    assert(frame >= 0 && frame < COUNT);
+    return FRAMES[frame];
+}
+
 void ParticleFrames::defineAll(SpriteBatch& batch)
 {
-    for (int k = 0; k < COUNT; ++k)
-        batch.defineFrame(k, &FRAME_PIXELS[k][0], &FRAME_PIXELS[k][2]);
+    for (int k = 0; k < COUNT; ++k) {
+        const Rectangle& r = FRAMES[k];
+        const float origin[2] = {static_cast<float>(r.x), static_cast<float>(r.y)};
+        const float size[2] = {static_cast<float>(r.width), static_cast<float>(r.height)};
+        batch.defineFrame(k, origin, size);
+    }
 }

@@ -1,15 +1,12 @@
 #include "game/LevelInfo.h"
 
 #include "game/InputManager.h"
+#include "math/MathConstants.h"
 #include "physics/GamePhysic.h"
 #include "render/Camera.h"
 
 #include <algorithm>
 #include <cmath>
-
-namespace {
-constexpr float DEGREES_TO_RADIANS = 0.017453292f;
-}
 
 void LevelInfo::updateTilt(float, const Camera& camera)
 {

@@ -1,13 +1,13 @@
 #include "game/ParticleEffects.h"
 
 #include "effects/ParticleEmitter.h"
+#include "math/MathConstants.h"
 #include "math/Random.h"
 
 #include <cmath>
 
 namespace {
 
-constexpr float PI = 3.1415927f;
 constexpr int BURST_PAIRS = 50;
 constexpr int TRAIL_PARTICLES = 15;
 constexpr int FIREWORK_PARTICLES = 1000;
@@ -21,12 +21,6 @@ constexpr float MARKER_RADIUS = 6.0f;  // around the target
 float between(float a, float b)
 {
     return a + (b - a) * Random::unit();
-}
-
-// rand() / 32767: a fresh value in [0, 1].
-float fraction()
-{
-    return static_cast<float>(Random::next()) / static_cast<float>(Random::MAX);
 }
 
 Vector3 jitter(float half)
@@ -77,8 +71,8 @@ void ParticleEffects::trail(const Vector3& p, const Vector3& v, float now)
         const float dx = between(-0.5f, 0.5f);
         const float dz = between(-0.5f, 0.5f);
         const Vector3 position = p + behind + Vector3(dx, -3.0f, dz);
-        const float theta = 2.0f * PI * fraction();
-        const float phi = PI / 4.0f * fraction();
+        const float theta = 2.0f * PI * Random::fraction();
+        const float phi = PI / 4.0f * Random::fraction();
         const Vector3 velocity(25.0f * std::sin(phi) * std::cos(theta) - v.x, 15.0f,
                                25.0f * std::sin(phi) * std::sin(theta) - v.z);
         emitter.emit(0.75f, TRAIL_FRAME, TRAIL_FRAME, position, velocity, 1.0f, 1.0f, 1.0f, 1, 1, 1,

@@ -19,3 +19,8 @@ float Random::unit()
 {
     return static_cast<float>(next() % 10001) * 0.0001f;
 }
+
+float Random::fraction()
+{
+    return static_cast<float>(next()) / static_cast<float>(MAX);
+}

@@ -10,4 +10,6 @@ public:
     static void seed(unsigned int value);
     // (next() mod 10001) * 0.0001: a number from 0 to 1 in steps of 0.0001.
     static float unit();
+    // next() / MAX: a number from 0 to 1 at the generator's full resolution.
+    static float fraction();
 };

@@ -1,5 +1,6 @@
 #include "math/Vector3.h"
 
+#include "math/MathConstants.h"
 #include "math/Random.h"
 
 #include <cmath>
@@ -16,11 +17,11 @@ Vector3 Vector3::normalized(const Vector3& v)
 
 Vector3 Vector3::randomDirection()
 {
-    const float k1 = static_cast<float>(Random::next() % 10001) * 0.0001f;
-    const float k2 = static_cast<float>(Random::next() % 10001) * 0.0001f;
+    const float k1 = Random::unit();
+    const float k2 = Random::unit();
     const float z = 2.0f * k1 - 1.0f;
     // max() guards the square root against z*z rounding just above 1
     const float s = std::sqrt(std::fmax(0.0f, 1.0f - z * z));
-    const float angle = k2 * 6.2831855f - 3.1415927f;
+    const float angle = k2 * TWO_PI - PI;
     return {std::cos(angle) * s, std::sin(angle) * s, z};
 }

@@ -2,6 +2,7 @@
 
 #include "game/InputManager.h"
 #include "game/MouseDelta.h"
+#include "math/MathConstants.h"
 #include "physics/GamePhysic.h"
 
 #include <GL/gl.h>

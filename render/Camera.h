@@ -25,7 +25,6 @@ public:
     static constexpr float EYE_CLEARANCE = 1.0f;     // radius kept free of level shapes around the eye
     static constexpr int ZOOM_BUTTON = 2;            // GLUT's right button
     static constexpr float STICK_TURN_RATE = 90.0f;  // degrees per second at a controller stick's full travel
-    static constexpr float DEGREES_TO_RADIANS = 0.017453292f;
 
     // Distance, pitch and yaw (0, 0, 0) until reset(); user mode.
     Camera() = default;

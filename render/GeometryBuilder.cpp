@@ -1,13 +1,12 @@
 #include "render/GeometryBuilder.h"
 
+#include "math/MathConstants.h"
+
 #include <cassert>
 #include <cmath>
 #include <vector>
 
 namespace {
-
-constexpr float TWO_PI = 6.2831855f;
-constexpr float HALF_PI = 1.5707964f;
 
 // v scaled to length 1, or fallback when v has no usable length.
 Vector3 normalizedOr(const Vector3& v, const Vector3& fallback)

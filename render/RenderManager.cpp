@@ -10,6 +10,7 @@
 #include "render/MatrixScope.h"
 #include "render/MeshObject.h"
 #include "render/SceneNode.h"
+#include "render/SkyBoxCorners.h"
 #include "render/SphereObject.h"
 
 #include <GL/glew.h>
@@ -22,22 +23,10 @@ namespace {
 
 constexpr int DEPTH_PASS_MATERIAL = 1;  // applied once for the whole shadow depth pass
 
-// One sky box face: four (s, t) -> (x, y, z) corners of the cube of half-size
-// SKYBOX_HALF_SIZE around the eye, which lies between the near (1) and far (1000)
-// planes of the scene projection.
+// The sky box cube's half-size around the eye, which lies between the near (1)
+// and far (1000) planes of the scene projection.
 constexpr float SKYBOX_HALF_SIZE = 3.0f;
-struct SkyCorner {
-    float s, t;
-    float x, y, z;  // in units of SKYBOX_HALF_SIZE
-};
-const SkyCorner SKYBOX_CORNERS[RenderManager::SKYBOX_FACES][4] = {
-    {{0, 0, -1, 1, -1}, {1, 0, -1, 1, 1}, {1, 1, -1, -1, 1}, {0, 1, -1, -1, -1}},  // left
-    {{1, 1, 1, -1, -1}, {0, 1, 1, -1, 1}, {0, 0, 1, 1, 1}, {1, 0, 1, 1, -1}},      // right
-    {{0, 1, 1, 1, -1}, {0, 0, 1, 1, 1}, {1, 0, -1, 1, 1}, {1, 1, -1, 1, -1}},      // top
-    {{1, 0, -1, -1, -1}, {1, 1, -1, -1, 1}, {0, 1, 1, -1, 1}, {0, 0, 1, -1, -1}},  // bottom
-    {{0, 1, -1, -1, 1}, {0, 0, -1, 1, 1}, {1, 0, 1, 1, 1}, {1, 1, 1, -1, 1}},      // front
-    {{0, 1, 1, -1, -1}, {0, 0, 1, 1, -1}, {1, 0, -1, 1, -1}, {1, 1, -1, -1, -1}},  // back
-};
+static_assert(RenderManager::SKYBOX_FACES == SKYBOX_FACE_COUNT, "one texture per sky box face");
 
 // Every object of node's subtree.
 void collectObjects(const SceneNode* node, std::set<const RenderObject*>& found)
@@ -234,7 +223,7 @@ void RenderManager::renderSkyBox(float pitch, float yaw)
         for (int i = 0; i < SKYBOX_FACES; ++i) {
             glBindTexture(GL_TEXTURE_2D, skyBoxTextures[i]);
             glBegin(GL_QUADS);
-            for (const SkyCorner& c : SKYBOX_CORNERS[i]) {
+            for (const SkyBoxCorner& c : SKYBOX_CORNERS[i]) {
                 glTexCoord2f(c.s, c.t);
                 glVertex3f(c.x * SKYBOX_HALF_SIZE, c.y * SKYBOX_HALF_SIZE, c.z * SKYBOX_HALF_SIZE);
             }

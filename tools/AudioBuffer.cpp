@@ -1,5 +1,7 @@
 #include "tools/AudioBuffer.h"
 
+#include "math/MathConstants.h"
+
 #include <algorithm>
 #include <cassert>
 #include <cmath>
@@ -14,7 +16,7 @@ AudioBuffer::AudioBuffer(double seconds, bool loop)
 
 void AudioBuffer::add(long frame, float sample, float pan)
 {
-    const float angle = (std::clamp(pan, -1.0f, 1.0f) + 1.0f) * 0.25f * 3.14159265f;
+    const float angle = (std::clamp(pan, -1.0f, 1.0f) + 1.0f) * 0.25f * PI;
     addStereo(frame, sample * std::cos(angle), sample * std::sin(angle));
 }
 

@@ -1,5 +1,6 @@
 #include "tools/Biquad.h"
 
+#include "math/MathConstants.h"
 #include "tools/AudioBuffer.h"
 
 #include <algorithm>
@@ -13,7 +14,7 @@ Biquad::Biquad(Type type, float frequency, float q)
 void Biquad::set(Type type, float frequency, float q)
 {
     const float nyquistSafe = std::clamp(frequency, 10.0f, 0.45f * AudioBuffer::SAMPLE_RATE);
-    const float w = 2.0f * 3.14159265f * nyquistSafe / AudioBuffer::SAMPLE_RATE;
+    const float w = 2.0f * PI * nyquistSafe / AudioBuffer::SAMPLE_RATE;
     const float cosw = std::cos(w);
     const float alpha = std::sin(w) / (2.0f * q);
     const float a0 = 1.0f + alpha;

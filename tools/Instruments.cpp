@@ -1,5 +1,6 @@
 #include "tools/Instruments.h"
 
+#include "math/MathConstants.h"
 #include "tools/AudioBuffer.h"
 #include "tools/Biquad.h"
 #include "tools/Noise.h"
@@ -10,7 +11,6 @@
 
 namespace {
 
-constexpr float TWO_PI = 6.28318530717959f;
 constexpr float RATE = static_cast<float>(AudioBuffer::SAMPLE_RATE);
 
 long frameOf(double seconds)
@@ -152,7 +152,7 @@ void Instruments::chirp(AudioBuffer& out, double start, double duration, float f
         const float glide = x * x * (3.0f - 2.0f * x);
         const float f = (fromHz + (toHz - fromHz) * glide) * (1.0f + vibratoDepth * std::sin(TWO_PI * vibratoHz * t));
         phase += f / RATE;
-        const float envelope = std::sin(3.14159265f * x);
+        const float envelope = std::sin(PI * x);
         const float p = TWO_PI * static_cast<float>(phase - std::floor(phase));
         const float tone = std::sin(p) + 0.12f * std::sin(2.0f * p);
         out.add(first + i, gain * envelope * envelope * tone, pan);

@@ -1,10 +1,10 @@
 #include "tools/ParticleAtlasGenerator.h"
 
+#include "effects/ParticleFrames.h"
 #include "tools/ColourRamp.h"
 #include "tools/Noise.h"
 #include "tools/ShadeMath.h"
 
-#include <cassert>
 #include <cmath>
 
 using namespace shade;
@@ -202,34 +202,12 @@ Colour sprite(int index, float fu, float fv, std::uint32_t seed)
 
 }  // namespace
 
-ParticleAtlasGenerator::Frame ParticleAtlasGenerator::frame(int i)
-{
-    assert(i >= 0 && i < FRAME_COUNT);
-    if (i == 0) {
-        return {0, 768, 127, 127};
-    }
-    if (i == 1) {
-        return {128, 768, 31, 31};
-    }
-    if (i >= 2 && i <= 17) {
-        return {128 * ((i - 2) / 4), 256 + 128 * ((i - 2) % 4), 127, 127};
-    }
-    if (i >= 18 && i <= 22) {
-        static const int origins[5][2] = {{0, 0}, {512, 0}, {512, 256}, {768, 0}, {768, 256}};
-        return {origins[i - 18][0], origins[i - 18][1], 255, 255};
-    }
-    if (i >= 23 && i <= 38) {
-        return {512 + 128 * ((i - 23) / 4), 512 + 128 * ((i - 23) % 4), 127, 127};
-    }
-    return {256, 0, 127, 127};
-}
-
 Image ParticleAtlasGenerator::atlas(std::uint32_t seed)
 {
     Image image(SIZE, SIZE);
     image.fill([](int, int) { return Colour(0.0f, 0.0f, 0.0f, 0.0f); });
-    for (int i = 0; i < FRAME_COUNT; ++i) {
-        const Frame f = frame(i);
+    for (int i = 0; i < ParticleFrames::COUNT; ++i) {
+        const ParticleFrames::Rectangle f = ParticleFrames::rectangle(i);
         for (int y = 0; y < f.height; ++y) {
             for (int x = 0; x < f.width; ++x) {
                 const float fu = 2.0f * (x + 0.5f) / f.width - 1.0f;

@@ -11,18 +11,7 @@
 class ParticleAtlasGenerator {
 public:
     static constexpr int SIZE = 1024;
-    static constexpr int FRAME_COUNT = 40;
 
-    // A frame's rectangle in pixels, origin at the top-left of the picture
-    // (texture coordinate t = y / 1024).
-    struct Frame {
-        int x;
-        int y;
-        int width;
-        int height;
-    };
-
-    static Frame frame(int index);
     // Frame 0 soft dot, 1 small dot, 2-17 explosion turning to smoke, 18 star,
     // 19 spark, 20 drop, 21 glow ring, 22 flare burst, 23-38 expanding shock
     // ring, 39 leaf.

@@ -1,13 +1,12 @@
 #pragma once
 
+#include "math/MathConstants.h"
+
 #include <algorithm>
 #include <cmath>
 
 // Small scalar helpers shared by the texture, sky and sound recipes.
 namespace shade {
-
-constexpr float PI = 3.14159265358979f;
-constexpr float TWO_PI = 6.28318530717959f;
 
 inline float clamp01(float x) { return std::min(1.0f, std::max(0.0f, x)); }
 inline float fract(float x) { return x - std::floor(x); }

@@ -13,23 +13,6 @@ using namespace shade;
 
 namespace {
 
-// Corners of each face of the game's sky box cube (half-size 3, here 1) at
-// texture coordinates (0, 0), (1, 0) and (0, 1).
-struct FaceCorners {
-    Vector3 origin;
-    Vector3 sEnd;
-    Vector3 tEnd;
-};
-
-const FaceCorners FACES[SkyBoxGenerator::FACE_COUNT] = {
-    {{-1, 1, -1}, {-1, 1, 1}, {-1, -1, -1}},  // left
-    {{1, 1, 1}, {1, 1, -1}, {1, -1, 1}},      // right
-    {{1, 1, 1}, {-1, 1, 1}, {1, 1, -1}},      // top
-    {{1, -1, -1}, {-1, -1, -1}, {1, -1, 1}},  // bottom
-    {{-1, 1, 1}, {1, 1, 1}, {-1, -1, 1}},     // front
-    {{1, 1, -1}, {-1, 1, -1}, {1, -1, -1}},   // back
-};
-
 Vector3 unit(float x, float y, float z)
 {
     return Vector3::normalized(Vector3(x, y, z));
@@ -356,11 +339,16 @@ const char* SkyBoxGenerator::worldName(World world)
     return "";
 }
 
+// The point at (s, t) on the face's square, blended from its four corners.
 Vector3 SkyBoxGenerator::direction(int face, float s, float t)
 {
     assert(face >= 0 && face < FACE_COUNT);
-    const FaceCorners& f = FACES[face];
-    return Vector3::normalized(f.origin + (f.sEnd - f.origin) * s + (f.tEnd - f.origin) * t);
+    Vector3 point;
+    for (const SkyBoxCorner& c : SKYBOX_CORNERS[face]) {
+        const float weight = (c.s > 0.5f ? s : 1.0f - s) * (c.t > 0.5f ? t : 1.0f - t);
+        point += Vector3(c.x, c.y, c.z) * weight;
+    }
+    return Vector3::normalized(point);
 }
 
 Colour SkyBoxGenerator::sky(World world, const Vector3& d)

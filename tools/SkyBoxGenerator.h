@@ -4,14 +4,15 @@
 #include "tools/Image.h"
 
 #include "math/Vector3.h"
+#include "render/SkyBoxCorners.h"
 
 // The sky boxes of the three worlds. Every pixel of a face is coloured from
-// the view direction through it, taken from the corner table that the game's
-// sky box is drawn with, so neighbouring faces agree along their shared edges.
+// the view direction through it, taken from SKYBOX_CORNERS, the table the
+// game's sky box is drawn with, so neighbouring faces agree along their edges.
 class SkyBoxGenerator {
 public:
     enum class World { JUNGLE, VOLCANO, LAGOON };
-    static constexpr int FACE_COUNT = 6;
+    static constexpr int FACE_COUNT = SKYBOX_FACE_COUNT;
 
     // "left", "right", "top", "bottom", "front", "back": the order of the level
     // file's sky box entries and of the game's face table.

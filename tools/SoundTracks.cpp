@@ -1,5 +1,6 @@
 #include "tools/SoundTracks.h"
 
+#include "math/MathConstants.h"
 #include "tools/Biquad.h"
 #include "tools/Instruments.h"
 #include "tools/Reverb.h"
@@ -12,7 +13,6 @@
 
 namespace {
 
-constexpr float TWO_PI = 6.28318530717959f;
 constexpr float RATE = static_cast<float>(AudioBuffer::SAMPLE_RATE);
 
 float midi(int note)
@@ -87,7 +87,7 @@ void addDrone(AudioBuffer& out, float frequency, int harmonics, float brightness
 float pulse(float t, float period, float attack, float decay)
 {
     const float x = std::fmod(t, period);
-    return x < attack ? std::sin(0.5f * 3.14159265f * x / attack) : std::exp(-(x - attack) / decay);
+    return x < attack ? std::sin(0.5f * PI * x / attack) : std::exp(-(x - attack) / decay);
 }
 
 }  // namespace
@@ -425,7 +425,7 @@ AudioBuffer SoundTracks::lagoonWaves()
         for (std::size_t w = 0; w < starts.size(); ++w) {
             float x = t - starts[w] - delay;
             x -= loop * std::floor(x / loop);  // the last wave runs on into the loop's start
-            const float shape = x < rise ? std::pow(std::sin(0.5f * 3.14159265f * x / rise), 2.0f) : std::exp(-(x - rise) / fall);
+            const float shape = x < rise ? std::pow(std::sin(0.5f * PI * x / rise), 2.0f) : std::exp(-(x - rise) / fall);
             const float side = 0.5f + (channel == 0 ? -0.5f : 0.5f) * pans[w];
             sum += shape * (1.0f + flutter * std::sin(TWO_PI * 7.0f * x + w)) * side;
         }

@@ -2,6 +2,7 @@
 
 #include "FakeCursor.h"
 #include "game/InputManager.h"
+#include "math/MathConstants.h"
 #include "physics/GamePhysic.h"
 #include "physics/PhysicsElement.h"
 
@@ -94,7 +95,7 @@ TEST(Camera, ResetsToTheOverviewAndItsViewLooksFromTheEyeAtTheCentre)
         const float tolerance = 1e-4f * pose.x;
         expectNear(Matrix4::transformPoint(view, camera.eyePosition()), {0, 0, 0}, tolerance);
         expectNear(Matrix4::transformPoint(view, {0, 0, 0}), {0, 0, -pose.x}, tolerance);
-        EXPECT_NEAR(camera.eyePosition().y, pose.x * std::sin(pose.y * Camera::DEGREES_TO_RADIANS), tolerance);
+        EXPECT_NEAR(camera.eyePosition().y, pose.x * std::sin(pose.y * DEGREES_TO_RADIANS), tolerance);
     }
 }
 

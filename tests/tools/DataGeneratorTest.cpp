@@ -3,7 +3,8 @@
 // SDL_mixer for sound. The meshes and materials are loaded through the game's own
 // code in GameLoadersTest.
 #include "tools/DataGenerator.h"
-#include "tools/ParticleAtlasGenerator.h"
+
+#include "effects/ParticleFrames.h"
 #include "tools/SkyBoxGenerator.h"
 #include "tools/TextureCatalogue.h"
 
@@ -208,8 +209,8 @@ TEST(DataGenerator, SkyBoxFacesMeetAlongEveryEdgeAsTheGameDrawsThem)
     }
 }
 
-// Every frame has content that fades out before its border; outside the frames
-// the atlas is transparent black.
+// Every frame has content that fades out before its border; no two frames
+// overlap; outside the frames the atlas is transparent black.
 TEST(DataGenerator, ParticleAtlasHasContentInEveryFrameAndNothingOutside)
 {
     const Picture atlas = generated::readTarga(generated::path("Textures/particle.tga"));
@@ -217,11 +218,12 @@ TEST(DataGenerator, ParticleAtlasHasContentInEveryFrameAndNothingOutside)
     ASSERT_EQ(atlas.height, 1024);
     ASSERT_EQ(atlas.channels, 4);
     std::vector<bool> inFrame(1024 * 1024, false);
-    for (int i = 0; i < ParticleAtlasGenerator::FRAME_COUNT; ++i) {
-        const ParticleAtlasGenerator::Frame f = ParticleAtlasGenerator::frame(i);
-        int visible = 0, borderAlpha = 0;
+    for (int i = 0; i < ParticleFrames::COUNT; ++i) {
+        const ParticleFrames::Rectangle f = ParticleFrames::rectangle(i);
+        int visible = 0, borderAlpha = 0, overlap = 0;
         for (int y = f.y; y < f.y + f.height; ++y) {
             for (int x = f.x; x < f.x + f.width; ++x) {
+                overlap += inFrame[static_cast<std::size_t>(y) * 1024 + x];
                 inFrame[static_cast<std::size_t>(y) * 1024 + x] = true;
                 visible += atlas.at(x, y)[3] > 32;
                 if (x == f.x || y == f.y || x == f.x + f.width - 1 || y == f.y + f.height - 1)
@@ -230,6 +232,7 @@ TEST(DataGenerator, ParticleAtlasHasContentInEveryFrameAndNothingOutside)
         }
         EXPECT_GT(visible, f.width * f.height / 100) << "frame " << i;
         EXPECT_LE(borderAlpha, 4) << "frame " << i;
+        EXPECT_EQ(overlap, 0) << "frame " << i;
     }
     int outside = 0;
     for (int y = 0; y < 1024; ++y)
