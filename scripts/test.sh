@@ -6,6 +6,8 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 
 bash scripts/setup.sh
+# Every file includes only the headers of what its CMake target links.
+python3 scripts/check-includes.py build
 
 jobs=$(nproc)
 ctest --test-dir build --output-on-failure -j "$jobs"
