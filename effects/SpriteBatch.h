@@ -49,7 +49,6 @@ public:
     int maximumSprites() const { return maximum; }
     int spriteCount() const { return sprites; }
     int vertexCount() const { return vertexTotal; }
-    bool isOpen() const { return open; }
     bool isFrameDefined(int frame) const;
     const Vertex* vertices() const { return vertexArray.data(); }
     // INDICES_PER_SPRITE per sprite: for first vertex b, the triangles b, b+2, b+1 and b, b+3, b+2.
