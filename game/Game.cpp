@@ -133,6 +133,7 @@ void Game::loadLevel(const char* fileName)
     shadows->init(camera, light);
     shadows->enabled = true;
     sound.setupLevel(GAME_WORLDS[levelIndex].music);
+    std::printf("Level loaded: %s\n", fileName);
 }
 
 void Game::unloadLevel()
