@@ -5,6 +5,7 @@ set -euo pipefail
 
 packages=(
   cmake ninja-build g++ pkg-config git
+  clang libclang-rt-14-dev
   freeglut3-dev libglew-dev libglu1-mesa-dev libgl1-mesa-dev libgl1-mesa-dri libx11-dev
   libbullet-dev libogre-1.12-dev libdevil-dev libsdl2-dev libsdl2-mixer-dev
   lame libmp3lame-dev
