@@ -21,11 +21,29 @@ bool gameModeActive = false;
 X11Window* gameWindow = nullptr;
 GamePad* gamePad = nullptr;
 
-// F11: a window fills the screen or returns to its size; game mode has no window to return to.
+// F11: the window fills the screen, or returns to where it was; game mode has
+// no window to return to. The window manager is asked for full screen, and the
+// window is also placed over the screen itself, for a display without one.
 void toggleFullScreen()
 {
-    if (!gameModeActive)
-        glutFullScreenToggle();
+    static bool fullScreen = false;
+    static int windowed[4] = {50, 50, 640, 480};  // x, y, width, height
+    if (gameModeActive)
+        return;
+    fullScreen = !fullScreen;
+    if (fullScreen) {
+        windowed[0] = glutGet(GLUT_WINDOW_X);
+        windowed[1] = glutGet(GLUT_WINDOW_Y);
+        windowed[2] = glutGet(GLUT_WINDOW_WIDTH);
+        windowed[3] = glutGet(GLUT_WINDOW_HEIGHT);
+        glutFullScreen();
+        glutPositionWindow(0, 0);
+        glutReshapeWindow(glutGet(GLUT_SCREEN_WIDTH), glutGet(GLUT_SCREEN_HEIGHT));
+    } else {
+        glutLeaveFullScreen();
+        glutPositionWindow(windowed[0], windowed[1]);
+        glutReshapeWindow(windowed[2], windowed[3]);
+    }
 }
 
 // What the window system and the controller did since the last frame goes to

@@ -1,6 +1,8 @@
 #include "tools/DataGenerator.h"
 
+#include "level/PngWriter.h"
 #include "tools/DdsWriter.h"
+#include "tools/IconGenerator.h"
 #include "tools/MeshShapes.h"
 #include "tools/Mp3Writer.h"
 #include "tools/NormalMapBuilder.h"
@@ -38,6 +40,16 @@ DataGenerator::DataGenerator(std::string dataDirectory, std::string nameFilter)
             written.push_back(file);
         }
         return ok;
+    });
+    add("icon", [this](std::vector<std::string>& written) {
+        const std::string file = path("icon/pitchroll.png");
+        written.push_back(file);
+        const Image icon = IconGenerator::icon(ICON_SIZE);
+        const std::lock_guard<std::mutex> lock(DdsWriter::devilMutex());
+        if (PngWriter::write(file, icon.width(), icon.height(), 4, icon.toBytes(4, true).data(), false))
+            return true;
+        std::printf("Cannot write %s\n", file.c_str());
+        return false;
     });
     add("particle atlas", [this](std::vector<std::string>& written) {
         written.push_back(path("Textures/particle.tga"));
@@ -124,7 +136,7 @@ void DataGenerator::addSoundJobs()
 
 bool DataGenerator::run(int threads)
 {
-    for (const char* folder : {"Textures", "skybox/jungle", "skybox/volcano", "skybox/lagoon", "meshes", "sound"}) {
+    for (const char* folder : {"Textures", "skybox/jungle", "skybox/volcano", "skybox/lagoon", "meshes", "sound", "icon"}) {
         std::error_code error;
         fs::create_directories(path(folder), error);
         if (error) {

@@ -26,6 +26,7 @@ private:
     };
 
     static constexpr int SKY_SIZE = 512;
+    static constexpr int ICON_SIZE = 256;  // the desktop's largest usual icon size
 
     void addTextureJobs();
     void addSkyBoxJobs();

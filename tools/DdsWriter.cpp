@@ -14,8 +14,6 @@
 
 namespace {
 
-std::mutex devilMutex;
-
 // DevIL takes the rows of new images bottom-up and turns them over when it
 // saves a DDS file (whose rows run top-down), so hand it the rows reversed.
 std::vector<std::uint8_t> bottomUpBytes(const Image& image, int channels)
@@ -38,7 +36,7 @@ bool DdsWriter::write(const Image& image, const std::string& path, bool withAlph
     const int channels = withAlpha ? 4 : 3;
     const ILenum format = withAlpha ? IL_RGBA : IL_RGB;
 
-    const std::lock_guard<std::mutex> lock(devilMutex);
+    const std::lock_guard<std::mutex> lock(devilMutex());
     static const bool initialised = [] {
         ilInit();
         iluInit();
@@ -73,4 +71,10 @@ bool DdsWriter::write(const Image& image, const std::string& path, bool withAlph
         std::printf("Writing %s failed (DevIL error 0x%x)\n", path.c_str(), ilGetError());
     }
     return ok;
+}
+
+std::mutex& DdsWriter::devilMutex()
+{
+    static std::mutex mutex;
+    return mutex;
 }

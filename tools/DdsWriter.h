@@ -1,5 +1,6 @@
 #pragma once
 
+#include <mutex>
 #include <string>
 
 class Image;
@@ -11,4 +12,6 @@ class DdsWriter {
 public:
     // DXT1 without alpha, DXT5 with. False, after a line on standard output, on failure.
     static bool write(const Image& image, const std::string& path, bool withAlpha);
+    // Held by every DevIL call of the generator: DevIL's current image is one per process.
+    static std::mutex& devilMutex();
 };

@@ -130,6 +130,68 @@ TEST_F(InputManagerTest, CursorAtAnEdgeJumpsToTheOppositeSide)
     EXPECT_EQ(cursor->warps.back(), std::make_pair(1270, 1022));
 }
 
+TEST_F(InputManagerTest, InAWindowTheCursorWrapsAtTheWindowEdgesAlsoWhenItJumpedPast)
+{
+    cursor->keepIn(100, 50, 640, 480);  // right edge x = 739, bottom y = 529
+    MouseDelta delta;
+    const struct {
+        int x, y;
+        std::pair<int, int> warp;
+    } cases[] = {
+        {100, 300, {738, 300}},  // on the left edge
+        {90, 300, {738, 300}},   // past it: a fast move between two frames
+        {760, 300, {101, 300}},  // past the right edge
+        {400, 50, {400, 528}},   // top
+        {400, 600, {400, 51}},   // below the bottom
+    };
+    for (const auto& c : cases) {
+        cursor->x = 400, cursor->y = 300;
+        input->getMouseDelta(delta);
+        cursor->x = c.x, cursor->y = c.y;
+        cursor->warps.clear();
+        input->getMouseDelta(delta);
+        EXPECT_EQ(delta.x, c.x - 400);  // measured before the jump
+        ASSERT_EQ(cursor->warps.size(), 1u) << c.x << "," << c.y;
+        EXPECT_EQ(cursor->warps[0], c.warp);
+    }
+
+    // An inactive window keeps no cursor: it goes where the player takes it.
+    cursor->keepIn(0, 0, 0, 0);
+    cursor->warps.clear();
+    cursor->x = 5;
+    input->getMouseDelta(delta);
+    EXPECT_TRUE(cursor->warps.empty());
+}
+
+TEST_F(InputManagerTest, ControllerButtonsPressTheirKeysOnceAndWindowLossIsReportedOnce)
+{
+    PadState pad;
+    pad.a = true;
+    input->setPadState(pad);
+    input->setPadState(pad);  // held: still one press
+    EXPECT_TRUE(input->wasKeyPressed('\r'));
+    EXPECT_FALSE(input->wasKeyPressed('\r'));
+    pad.a = false;
+    pad.b = true;
+    input->setPadState(pad);
+    EXPECT_FALSE(input->isKeyDown('\r'));
+    EXPECT_TRUE(input->wasKeyPressed('r'));
+    pad.b = false;
+    pad.start = true;
+    pad.leftX = 0.5f;
+    input->setPadState(pad);
+    EXPECT_TRUE(input->wasKeyPressed('\r'));
+    EXPECT_EQ(input->padState().leftX, 0.5f);
+
+    EXPECT_FALSE(input->wasDeactivated());
+    input->setWindowActive(false);
+    input->setWindowActive(false);
+    EXPECT_TRUE(input->wasDeactivated());
+    EXPECT_FALSE(input->wasDeactivated());
+    input->setWindowActive(true);
+    EXPECT_FALSE(input->wasDeactivated());
+}
+
 TEST_F(InputManagerTest, UnreadableCursorGivesNoMovement)
 {
     cursor->readable = false;

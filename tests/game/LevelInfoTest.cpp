@@ -90,6 +90,28 @@ TEST_F(LevelInfoTest, TiltStopsAtFiveDegrees)
     EXPECT_FLOAT_EQ(level.tiltX, -5.0f);
 }
 
+TEST_F(LevelInfoTest, ControllerStickSetsTheTiltWithinFiveDegreesAndLevelsOnRelease)
+{
+    holdSpace(true);
+    moveMouse(0, 80);  // a mouse tilt first
+    holdSpace(false);
+    PadState pad;
+    pad.leftX = 1.0f;
+    pad.leftY = -0.5f;
+    InputManager::instance()->setPadState(pad);
+    camera.yaw = 30.0f;  // the stick's tilt follows the camera, not turned with it
+    level.updateTilt(0.025f, camera);
+    EXPECT_FLOAT_EQ(level.tiltZ, 5.0f);
+    EXPECT_FLOAT_EQ(level.tiltX, -2.5f);
+
+    InputManager::instance()->setPadState(PadState());
+    level.updateTilt(0.025f, camera);
+    EXPECT_EQ(level.tiltZ, 0.0f);
+    EXPECT_EQ(level.tiltX, 0.0f);
+    moveMouse(40, 40);  // centred and no space: nothing tilts
+    EXPECT_EQ(level.tiltZ, 0.0f);
+}
+
 TEST_F(LevelInfoTest, CameraTurnDropsTheMovementAndTurnsTheTilt)
 {
     holdSpace(true);

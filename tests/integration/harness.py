@@ -65,8 +65,11 @@ class Xvfb:
 class GameSession:
     """One run of the game. Use as a context manager."""
 
-    def __init__(self, config="", with_data=False, data_files=None, extra_env=None):
+    def __init__(self, config="", with_data=False, data_files=None, extra_env=None, binary=None):
+        """config None writes no config.txt; binary replaces the game under test
+        (an installed copy)."""
         self.config = config
+        self.binary = binary or BINARY
         self.with_data = with_data
         self.data_files = data_files or {}
         self.extra_env = extra_env or {}
@@ -111,7 +114,7 @@ class GameSession:
         env.update(self.extra_env)
         self._stdout_path = os.path.join(self.workdir, "stdout.txt")
         with open(self._stdout_path, "wb") as out:
-            self.process = subprocess.Popen([BINARY], cwd=self.workdir, env=env, stdout=out,
+            self.process = subprocess.Popen([self.binary], cwd=self.workdir, env=env, stdout=out,
                                             stderr=subprocess.STDOUT, start_new_session=True)
         self.window = self._wait_for_window()
 

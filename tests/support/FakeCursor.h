@@ -38,10 +38,26 @@ public:
     }
     int screenWidth() override { return width; }
     int screenHeight() override { return height; }
+    // A window to wrap in instead of the screen ({left, top, width, height});
+    // width 0: the cursor roams free.
+    void keepIn(int left, int top, int areaWidth, int areaHeight)
+    {
+        area[0] = left, area[1] = top, area[2] = areaWidth, area[3] = areaHeight;
+        inWindow = true;
+    }
+    bool wrapArea(int& left, int& top, int& areaWidth, int& areaHeight) override
+    {
+        if (!inWindow)
+            return CursorDevice::wrapArea(left, top, areaWidth, areaHeight);
+        left = area[0], top = area[1], areaWidth = area[2], areaHeight = area[3];
+        return areaWidth > 0;
+    }
 
 private:
     int width;
     int height;
+    bool inWindow = false;
+    int area[4] = {};
 };
 
 // A fresh InputManager reading a FakeCursor of the given screen; returns the
