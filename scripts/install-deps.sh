@@ -11,6 +11,7 @@ packages=(
   lame libmp3lame-dev
   googletest libgtest-dev libgmock-dev libbenchmark-dev
   xvfb xauth xdotool imagemagick x11-utils mesa-utils python3 python3-pil
+  desktop-file-utils appstream
 )
 
 missing=()
