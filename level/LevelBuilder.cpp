@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <cassert>
 #include <climits>
+#include <cstdio>
 
 namespace {
 
@@ -142,6 +143,7 @@ int LevelBuilder::load(const char* fileName, LevelWorld& world, LoadedLevel& loa
 {
     assert(fileName);
     movingIndexCounter = 0;
+    this->fileName = fileName;
     std::string text;
     if (!readLines(fileName, text))
         return 0;
@@ -160,7 +162,7 @@ int LevelBuilder::load(const char* fileName, LevelWorld& world, LoadedLevel& loa
     const int levelId = world.nextActorId();
     const int root = world.createRootNode(levelId);
     std::list<PhysicsElement*> physics;
-    build(world, root, elements, physics);
+    build(world, root, elements, true, physics);
     world.addRootNode(root);
     world.createPhysics(levelId, physics);
     deleteAll(physics);
@@ -228,12 +230,13 @@ void LevelBuilder::commit(std::unique_ptr<LevelElement> element)
     }
 }
 
-void LevelBuilder::build(LevelWorld& world, int node, const ElementList& list, std::list<PhysicsElement*>& physics)
+void LevelBuilder::build(LevelWorld& world, int node, const ElementList& list, bool topLevel,
+                         std::list<PhysicsElement*>& physics)
 {
     for (const auto& element : list) {
         const std::string& type = element->type;
         if (type == "box" || type == "sphere" || type == "mesh")
-            buildGeometry(world, node, *element, physics);
+            buildGeometry(world, node, *element, topLevel, physics);
         else if (type == "skyBox")
             world.loadSkyBox(skyBoxNames);
         else if (type == "startPosition")
@@ -243,16 +246,23 @@ void LevelBuilder::build(LevelWorld& world, int node, const ElementList& list, s
     }
 }
 
-void LevelBuilder::buildGeometry(LevelWorld& world, int node, const LevelElement& element,
+void LevelBuilder::buildGeometry(LevelWorld& world, int node, const LevelElement& element, bool topLevel,
                                  std::list<PhysicsElement*>& physics)
 {
     auto* record = new PhysicsElement;
     physics.push_back(record);
     record->type = element.type;
-    record->connection = connectionKind(element.connection);
-    // Handed out in pre-order, to connected elements only, without gaps.
-    if (record->connection != CONNECTION_NONE)
+    // Every child is a body of its own that the renderer must follow, joined or
+    // free; indices go out in pre-order without gaps. A top-level element is part
+    // of the level body, so a connection there would name a body that never exists.
+    if (topLevel) {
+        if (connectionKind(element.connection) != CONNECTION_NONE)
+            std::printf("Level file %s: element %d is not a child, its connection \"%s\" is ignored\n",
+                        fileName.c_str(), element.id, element.connection.c_str());
+    } else {
+        record->connection = connectionKind(element.connection);
         record->movingIndex = movingIndexCounter++;
+    }
     record->position = element.position;
     record->rotation = element.rotation;
     if (element.type == "box")
@@ -271,5 +281,5 @@ void LevelBuilder::buildGeometry(LevelWorld& world, int node, const LevelElement
         return;
     // The children follow the element's position, not its rotation.
     const int group = world.createGroupNode(node, element.position);
-    build(world, group, element.children, record->children);
+    build(world, group, element.children, false, record->children);
 }

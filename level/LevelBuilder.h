@@ -67,8 +67,11 @@ private:
     using ElementList = std::list<std::unique_ptr<LevelElement>>;
 
     void commit(std::unique_ptr<LevelElement> element);
-    void build(LevelWorld& world, int node, const ElementList& list, std::list<PhysicsElement*>& physics);
-    void buildGeometry(LevelWorld& world, int node, const LevelElement& element,
+    // topLevel: list holds the level's own elements, which belong to the level
+    // body and take no connection.
+    void build(LevelWorld& world, int node, const ElementList& list, bool topLevel,
+               std::list<PhysicsElement*>& physics);
+    void buildGeometry(LevelWorld& world, int node, const LevelElement& element, bool topLevel,
                        std::list<PhysicsElement*>& physics);
 
     std::string skyBoxNames[6];
@@ -79,5 +82,6 @@ private:
     ReadState readState = STATE_NONE;
     std::unique_ptr<LevelElement> currentElement;
     int movingIndexCounter = 0;
+    std::string fileName;  // of the level being loaded, for the lines about its faults
     ElementList elements;
 };

@@ -5,6 +5,7 @@
 #include "physics/DebugView.h"
 #include "physics/MemoryReadStream.h"
 #include "physics/MemoryWriteStream.h"
+#include "physics/MeshMass.h"
 #include "physics/SdkOutputStream.h"
 
 #include <BulletCollision/CollisionDispatch/btInternalEdgeUtility.h>
@@ -32,6 +33,9 @@ constexpr btScalar DEFAULT_RESTITUTION = 0.2f;
 constexpr btScalar DEFAULT_FRICTION = 0.95f;  // dynamic; static is 0.5
 constexpr btScalar ELEMENT_FRICTION = 0.5f;   // static and dynamic of an element's own material
 
+// A flat mesh body weighs as a plate of the engine's collision skin on both sides.
+constexpr btScalar FLAT_MESH_THICKNESS = 2.0f * CONVEX_DISTANCE_MARGIN;
+
 constexpr btScalar BALL_DENSITY = 1.0f;
 constexpr btScalar ELEMENT_DENSITY = 10.0f;
 // Angular damping rates, per second: velocity decays like exp(-rate * t).
@@ -51,9 +55,12 @@ constexpr btScalar VISUALISATION_SCALE = 10.0f;
 // beyond this is a caller's fault and is not stored.
 constexpr int MAX_MOVING_INDEX = 1 << 16;
 
-// Joint names; only joints named MOVING_JOINT are pushed each frame.
-const char* const JOINT = "levelJoint";
-const char* const MOVING_JOINT = "levelMovingJoint";
+// How a level element hangs on its parent; only sliding elements are pushed.
+enum JointKind {
+    JOINT_NONE,     // a free body: no joint
+    JOINT_HELD,     // fixed or turning about the vertical
+    JOINT_SLIDING,  // a btSliderConstraint
+};
 
 btVector3 toBullet(const Vector3& v)
 {
@@ -300,7 +307,7 @@ private:
 
 // A connected element: its joint to the parent body and how it is pushed.
 struct MovingElementRecord {
-    const char* jointName = JOINT;
+    JointKind kind = JOINT_NONE;
     std::unique_ptr<btTypedConstraint> joint;  // null once a body of it was released
     Actor* element = nullptr;                  // the joint's second body
     btVector3 axisInParent{0, 0, 0};           // unit slide axis in the parent's body frame
@@ -336,13 +343,15 @@ struct GamePhysic::World {
     void step();
     void driveLevel();
     static void beforeSubStep(btDynamicsWorld* dynamics, btScalar timeStep);
+    static void afterSubStep(btDynamicsWorld* dynamics, btScalar timeStep);
+    void holdSlidersAtTheirEnds();
     void collectDebugData();
 
     void createLevel(int levelActorId, const std::list<PhysicsElement*>& elements);
     void CreateElementChildren(Actor& parent, const std::list<PhysicsElement*>& children,
                                const Vector3& parentPosition);
     Actor* createElementBody(const PhysicsElement& element, const Vector3& worldPosition);
-    btCollisionShape* makeElementShape(const PhysicsElement& element, Actor& owner, btScalar& volume);
+    btCollisionShape* makeElementShape(const PhysicsElement& element, Actor& owner, MeshMass& mass);
     void connect(Actor& parent, Actor& element, const PhysicsElement& description, const Vector3& parentPosition,
                  const Vector3& worldPosition);
     btCollisionShape* CookTriangleMesh(const MeshGeometry* geometry, Actor& owner, bool dynamicBody);
@@ -379,6 +388,7 @@ GamePhysic::World::World(bool debugVisualisation_) : debugVisualisation(debugVis
     btGImpactCollisionAlgorithm::registerAlgorithm(&dispatcher);  // mesh element bodies
     dynamics.setGravity(btVector3(0, GRAVITY_Y, 0));
     dynamics.setInternalTickCallback(&World::beforeSubStep, this, true);
+    dynamics.setInternalTickCallback(&World::afterSubStep, this, false);
     // Only the level is moved by hand, and it never sleeps.
     dynamics.setForceUpdateAllAabbs(false);
     dynamics.setDebugDrawer(&collector);
@@ -497,6 +507,39 @@ void GamePhysic::World::step()
 void GamePhysic::World::beforeSubStep(btDynamicsWorld* dynamics, btScalar)
 {
     static_cast<World*>(dynamics->getWorldUserInfo())->driveLevel();
+}
+
+void GamePhysic::World::afterSubStep(btDynamicsWorld* dynamics, btScalar)
+{
+    static_cast<World*>(dynamics->getWorldUserInfo())->holdSlidersAtTheirEnds();
+}
+
+// The slider's limit row stops an element at an end only up to what one
+// sub-step's solve leaves over, and a stiff limit turns the overrun into a
+// rebound. Putting an element that overran back on its end, with its outward
+// speed relative to the parent taken away, lets a push into an end hold it there.
+void GamePhysic::World::holdSlidersAtTheirEnds()
+{
+    for (const auto& record : records) {
+        if (record->kind != JOINT_SLIDING || !record->joint || !record->element)
+            continue;
+        auto& slider = static_cast<btSliderConstraint&>(*record->joint);
+        btRigidBody& parent = record->joint->getRigidBodyA();
+        btRigidBody& element = *record->element->body();
+        const btTransform frame = parent.getWorldTransform() * slider.getFrameOffsetA();
+        const btVector3 axis = frame.getBasis().getColumn(0);
+        const btVector3 pivot = element.getWorldTransform() * slider.getFrameOffsetB().getOrigin();
+        const btScalar position = (pivot - frame.getOrigin()).dot(axis);
+        const btScalar end = btMax(slider.getLowerLinLimit(), btMin(position, slider.getUpperLinLimit()));
+        if (position == end)
+            continue;
+        element.getWorldTransform().setOrigin(element.getWorldTransform().getOrigin() + axis * (end - position));
+        const btVector3 relative =
+            element.getLinearVelocity() - parent.getVelocityInLocalPoint(pivot - parent.getCenterOfMassPosition());
+        const btScalar along = relative.dot(axis);
+        if ((position > end) == (along > 0.0f))
+            element.setLinearVelocity(element.getLinearVelocity() - axis * along);
+    }
 }
 
 void GamePhysic::World::driveLevel()
@@ -678,27 +721,22 @@ void GamePhysic::World::CreateElementChildren(Actor& parent, const std::list<Phy
     }
 }
 
-btCollisionShape* GamePhysic::World::makeElementShape(const PhysicsElement& element, Actor& owner, btScalar& volume)
+btCollisionShape* GamePhysic::World::makeElementShape(const PhysicsElement& element, Actor& owner, MeshMass& mass)
 {
-    volume = 0.0f;
+    mass = MeshMass();
     if (element.type == "box") {
-        volume = std::fabs(element.measures.x * element.measures.y * element.measures.z);
+        mass.volume = std::fabs(element.measures.x * element.measures.y * element.measures.z);
         return makeBox(element.measures, owner);
     }
     if (element.type == "sphere") {
-        volume = 4.0f / 3.0f * SIMD_PI * element.radius * element.radius * element.radius;
+        mass.volume = 4.0f / 3.0f * SIMD_PI * element.radius * element.radius * element.radius;
         return makeSphere(element.radius, owner);
     }
     if (element.type != "mesh")
         return nullptr;
     btCollisionShape* shape = CookTriangleMesh(element.mesh, owner, true);
-    if (shape) {
-        // The mesh's bounding box stands in for its volume.
-        btVector3 low, high;
-        shape->getAabb(btTransform::getIdentity(), low, high);
-        const btVector3 size = high - low;
-        volume = size.x() * size.y() * size.z();
-    }
+    if (shape)
+        mass = MeshMass::of(owner.meshes.back()->mesh, FLAT_MESH_THICKNESS);
     return shape;
 }
 
@@ -713,11 +751,11 @@ Actor* GamePhysic::World::createElementBody(const PhysicsElement& element, const
         actor->material.restitutionCombine = COMBINE_MAX;
     }
 
-    btScalar volume = 0.0f;
-    btCollisionShape* shape = makeElementShape(element, *actor, volume);
+    MeshMass solid;
+    btCollisionShape* shape = makeElementShape(element, *actor, solid);
     if (!shape)
         return nullptr;
-    const btScalar mass = ELEMENT_DENSITY * volume;
+    const btScalar mass = ELEMENT_DENSITY * solid.volume;
     if (!(mass > 0.0f) || !std::isfinite(mass)) {
         report("level element without volume left out");
         return nullptr;
@@ -730,7 +768,16 @@ Actor* GamePhysic::World::createElementBody(const PhysicsElement& element, const
     compound->addChildShape(local, shape);
     btTransform principal;
     btVector3 inertia;
-    compound->calculatePrincipalAxisTransform(&mass, principal, inertia);
+    if (element.type == "mesh") {
+        // The engine would take a mesh's inertia from its bounding box about its origin.
+        btMatrix3x3 axes;
+        btMatrix3x3 diagonal = solid.inertia * ELEMENT_DENSITY;
+        diagonal.diagonalize(axes, 1e-6f, 32);
+        inertia.setValue(diagonal[0][0], diagonal[1][1], diagonal[2][2]);
+        principal = local * btTransform(axes, solid.centre);
+    } else {
+        compound->calculatePrincipalAxisTransform(&mass, principal, inertia);
+    }
     compound->updateChildTransform(0, principal.inverse() * local);
     actor->bodyFromActor = principal;
 
@@ -770,7 +817,10 @@ void GamePhysic::World::connect(Actor& parent, Actor& element, const PhysicsElem
     };
 
     switch (description.connection) {
+    case CONNECTION_NONE:
+        break;  // a free body under gravity: a record without a joint, so it is drawn where it goes
     case CONNECTION_FIXED:
+        record->kind = JOINT_HELD;
         record->joint = fixedJoint();
         break;
     case CONNECTION_ROTATION: {
@@ -781,6 +831,7 @@ void GamePhysic::World::connect(Actor& parent, Actor& element, const PhysicsElem
         // element is to turn counter-clockwise seen from above for positive speeds.
         hinge->enableAngularMotor(true, -description.speedFactor * MOTOR_SPEED_PER_SPEED_FACTOR,
                                   MOTOR_MAX_TORQUE * SUB_STEP);
+        record->kind = JOINT_HELD;
         record->joint = std::move(hinge);
         break;
     }
@@ -789,6 +840,7 @@ void GamePhysic::World::connect(Actor& parent, Actor& element, const PhysicsElem
         const btScalar length = axis.length();
         if (!(length > 0.0f) || !std::isfinite(length) || !std::isfinite(description.distanceFactor)) {
             report("moving element without a usable axis is held in place");
+            record->kind = JOINT_HELD;
             record->joint = fixedJoint();
             break;
         }
@@ -799,28 +851,25 @@ void GamePhysic::World::connect(Actor& parent, Actor& element, const PhysicsElem
         const btScalar travel = std::fabs(description.distanceFactor) * length;
         slider->setLowerLinLimit(-travel);
         slider->setUpperLinLimit(travel);
-        slider->setRestitutionLimLin(0.0f);  // the ends stop the element without a bounce
-        // Push an element that overran an end fully back within one sub-step.
-        slider->setParam(BT_CONSTRAINT_STOP_ERP, 1.0f, 0);
-        record->jointName = MOVING_JOINT;
+        record->kind = JOINT_SLIDING;
         record->axisInParent = parentPose.getBasis().transpose() * unit;
         record->timeFactor = description.timeFactor;
         record->speedFactor = description.speedFactor;
         record->joint = std::move(slider);
         break;
     }
-    default:
-        return;  // a free body: no joint, no record
     }
 
-    record->joint->setDbgDrawSize(VISUALISATION_SCALE);
-    dynamics.addConstraint(record->joint.get(), true);  // the two bodies do not collide
+    if (record->joint) {
+        record->joint->setDbgDrawSize(VISUALISATION_SCALE);
+        dynamics.addConstraint(record->joint.get(), true);  // the two bodies do not collide
+    }
     MovingElementRecord* stored = record.get();
     records.push_back(std::move(record));
 
     const int index = description.movingIndex;
     if (index < 0 || index >= MAX_MOVING_INDEX) {
-        report("connected element with moving index %d cannot be drawn", index);
+        report("level element with moving index %d cannot be drawn", index);
         return;
     }
     if (movingTable.size() <= std::size_t(index))
@@ -997,7 +1046,7 @@ void GamePhysic::UpdateMovingElements(float elapsedSeconds)
     if (std::isfinite(elapsedSeconds))
         world->physicsClock += elapsedSeconds;
     for (MovingElementRecord* record : world->movingTable) {
-        if (!record || record->jointName != MOVING_JOINT || !record->joint || !record->element)
+        if (!record || record->kind != JOINT_SLIDING || !record->joint || !record->element)
             continue;
         const btVector3 axis = record->joint->getRigidBodyA().getWorldTransform().getBasis() * record->axisInParent;
         const double push = std::sin(record->timeFactor * world->physicsClock) * record->speedFactor *

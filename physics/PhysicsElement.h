@@ -8,7 +8,7 @@
 
 // How a level element is joined to the body of its parent element.
 enum ConnectionKind {
-    CONNECTION_NONE = 0,      // a free body under gravity (children only)
+    CONNECTION_NONE = 0,      // a child: a free body under gravity; top level: part of the level body
     CONNECTION_FIXED = 1,     // welded to the parent
     CONNECTION_ROTATION = 2,  // spun about the vertical axis by a motor
     CONNECTION_MOVING = 3,    // slides along its axis, pushed by a periodic force
@@ -21,7 +21,7 @@ enum ConnectionKind {
 struct PhysicsElement {
     std::string type;  // "box", "sphere" or "mesh"; anything else is no collision geometry
     ConnectionKind connection = CONNECTION_NONE;
-    int movingIndex = -1;  // index of the element's pose for the renderer; -1 without connection
+    int movingIndex = -1;  // index of a child's pose for the renderer; -1 at the top level
     Vector3 position;      // for a child: offset from the parent's position, not rotated with it
     Vector3 rotation;      // radians, as Matrix4::rotationXYZ takes them
     Vector3 measures;      // box width, height, depth

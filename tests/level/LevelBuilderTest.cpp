@@ -172,7 +172,7 @@ TEST_F(LevelBuilderTest, MovingIndicesAreHandedOutInPreOrder)
     EXPECT_EQ(levelId, 41);
     EXPECT_EQ(world.physicsLevelId, levelId);
     ASSERT_EQ(world.objects.size(), 4u);
-    const int expected[4][2] = {{1, -1}, {2, 0}, {4, -1}, {3, 1}}; // element id, moving index
+    const int expected[4][2] = {{1, -1}, {2, 0}, {4, 1}, {3, 2}}; // element id, moving index
     for (int i = 0; i < 4; ++i) {
         EXPECT_EQ(world.objects[i].id, expected[i][0]);
         EXPECT_EQ(world.objects[i].movingIndex, expected[i][1]) << "element " << expected[i][0];
@@ -185,9 +185,10 @@ TEST_F(LevelBuilderTest, MovingIndicesAreHandedOutInPreOrder)
     ASSERT_EQ(p.children[0].children.size(), 1u);
     EXPECT_EQ(p.children[0].values.connection, CONNECTION_FIXED);
     EXPECT_EQ(p.children[0].values.movingIndex, 0);
-    EXPECT_EQ(p.children[0].children[0].values.movingIndex, -1);
+    EXPECT_EQ(p.children[0].children[0].values.connection, CONNECTION_NONE);
+    EXPECT_EQ(p.children[0].children[0].values.movingIndex, 1) << "a free child is drawn where its body goes";
     EXPECT_EQ(p.children[1].values.connection, CONNECTION_MOVING);
-    EXPECT_EQ(p.children[1].values.movingIndex, 1);
+    EXPECT_EQ(p.children[1].values.movingIndex, 2);
     EXPECT_EQ(p.children[1].values.mesh, &world.mesh);
 }
 
@@ -202,18 +203,24 @@ TEST_F(LevelBuilderTest, ChildrenNeedAParentThatStandsBeforeThem)
     EXPECT_TRUE(world.physics[1].children.empty());
 }
 
-TEST_F(LevelBuilderTest, ConnectionTextMustMatchExactly)
+TEST_F(LevelBuilderTest, ConnectionTextMustMatchExactlyAndJoinsOnlyChildren)
 {
+    // Element 6 stands at the top level: its connection has no parent body to join.
+    testing::internal::CaptureStdout();
     load(box(1) + box(2, parent(1, "Fixed")) + box(3, parent(1, " fixed")) + box(4, parent(1, "rotation")) +
-         box(5, parent(1, "moving ")));
-    ASSERT_EQ(world.physics.size(), 1u);
+         box(5, parent(1, "moving ")) + box(6, "<elementParent><connection>rotation</connection></elementParent>"));
+    EXPECT_EQ(testing::internal::GetCapturedStdout(),
+              "Level file " + file + ": element 6 is not a child, its connection \"rotation\" is ignored\n");
+    ASSERT_EQ(world.physics.size(), 2u);
+    EXPECT_EQ(world.physics[1].values.connection, CONNECTION_NONE);
+    EXPECT_EQ(world.physics[1].values.movingIndex, -1) << "drawn with the level body";
     const std::vector<PhysicsCopy>& children = world.physics[0].children;
     ASSERT_EQ(children.size(), 4u);
     const ConnectionKind expected[] = {CONNECTION_NONE, CONNECTION_NONE, CONNECTION_ROTATION, CONNECTION_NONE};
     for (int i = 0; i < 4; ++i)
         EXPECT_EQ(children[i].values.connection, expected[i]) << "element " << i + 2;
-    EXPECT_EQ(children[0].values.movingIndex, -1);
-    EXPECT_EQ(children[2].values.movingIndex, 0) << "no gaps for the unconnected ones";
+    for (int i = 0; i < 4; ++i)
+        EXPECT_EQ(children[i].values.movingIndex, i) << "every child, joined or free";
 }
 
 TEST_F(LevelBuilderTest, AttributesAreReadByPosition)

@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -74,6 +75,33 @@ PhysicsElement* addSlider(PhysicsElement* parent, const Vector3& offset, const V
     slider->speedFactor = speedFactor;
     return slider;
 }
+
+// A closed cube mesh of side 2 around centre, turned by yaw about y.
+class CubeMesh {
+public:
+    CubeMesh(const Vector3& centre, float yaw)
+    {
+        const Matrix4 turn = Matrix4::rotationY(yaw);
+        for (int corner = 0; corner < 8; ++corner) {
+            Vertex v;
+            const Vector3 offset(corner & 1 ? 1.0f : -1.0f, corner & 2 ? 1.0f : -1.0f, corner & 4 ? 1.0f : -1.0f);
+            v.position = centre + Matrix4::transformPoint(turn, offset);
+            vertices.push_back(v);
+        }
+        // Each face as two triangles wound counter-clockwise seen from outside.
+        const std::uint32_t faces[6][4] = {{0, 4, 6, 2}, {1, 3, 7, 5}, {0, 1, 5, 4},
+                                           {2, 6, 7, 3}, {0, 2, 3, 1}, {4, 5, 7, 6}};
+        for (const auto& f : faces)
+            indices.insert(indices.end(), {f[0], f[1], f[2], f[0], f[2], f[3]});
+        geometry = {int(vertices.size()), int(indices.size()), vertices.data(), indices.data()};
+    }
+    CubeMesh(const CubeMesh&) = delete;
+    CubeMesh& operator=(const CubeMesh&) = delete;
+
+    std::vector<Vertex> vertices;
+    std::vector<std::uint32_t> indices;
+    MeshGeometry geometry;
+};
 
 // A fresh world and a level to build in it.
 class GamePhysicTest : public testing::Test {
@@ -346,15 +374,17 @@ TEST_F(GamePhysicTest, ClearLevelKeepsTheBallAndEmptiesTheMovingTable)
 {
     PhysicsElement* floor = addFloor();
     ElementTree::addChild(floor, connected(box({10, 3, 0}, {2, 2, 2}), CONNECTION_ROTATION, 0))->speedFactor = 10;
-    ElementTree::addChild(floor, box({-10, 10, 0}, {2, 2, 2}));  // a free body
+    ElementTree::addChild(floor, connected(box({-10, 10, 0}, {2, 2, 2}), CONNECTION_NONE, 1));  // a free body
     level.build();
     physics().CreateSphere(BALL_ID, {0, 4.2f, 0}, 3);
     frames(12);
     EXPECT_NEAR(physics().RaycastDistance({-10, 20, 0}, {0, -1, 0}), 17.0f, 0.05f) << "fell onto the floor";
+    EXPECT_NEAR((elementPosition(1) - Vector3(-10, 2, 0)).length(), 0.0f, 0.2f) << "drawn where its body went";
     ASSERT_FALSE(physics().GetMovingElementPose(0) == Matrix4());
 
     physics().ClearLevel();
     EXPECT_EQ(physics().GetMovingElementPose(0), Matrix4());
+    EXPECT_EQ(physics().GetMovingElementPose(1), Matrix4());
     EXPECT_EQ(physics().GetActorPose(LEVEL_ID), Matrix4());
     EXPECT_EQ(physics().RaycastDistance({0, 10, 0}, {0, -1, 0}), 1000.0f);
     EXPECT_EQ(physics().RaycastDistance({-10, 20, 0}, {0, -1, 0}), 1000.0f);
@@ -389,13 +419,14 @@ TEST_F(GamePhysicTest, ChildSitsAtItsParentsPositionPlusItsOwnAndFollowsTheTilt)
     // The child's own rotation belongs to its shape, not to its pose.
     PhysicsElement* child =
         ElementTree::addChild(parent, connected(box({0, 5, 0}, {8, 1, 2}, {0, 0.7f, 0.3f}), CONNECTION_FIXED, 0));
-    ElementTree::addChild(child, box({0, 0, 3}, {1, 1, 1}));  // free body, no index
+    ElementTree::addChild(child, connected(box({0, 0, 3}, {1, 1, 1}), CONNECTION_NONE, 1));  // falls away
     ElementTree::addChild(child, connected(box({2, 0, 0}, {1, 1, 1}), CONNECTION_FIXED, 3));
     level.build();
     expectMatrixNear(physics().GetMovingElementPose(0), Matrix4::translation({10, 5, 0}), 1e-5f);
     EXPECT_EQ(elementPosition(3), Vector3(12, 5, 0));
     EXPECT_NEAR(physics().RaycastDistance({10, 20, 0}, {0, -1, 0}), 15.0f - 0.5f * std::cos(0.3f), 0.05f);
-    for (const int gap : {1, 2, 4, -1})
+    EXPECT_EQ(elementPosition(1), Vector3(10, 5, 3));
+    for (const int gap : {2, 4, -1})
         EXPECT_EQ(physics().GetMovingElementPose(gap), Matrix4()) << gap;
 
     physics().MoveLevelOrientation(Matrix4::rotationX(5 * DEGREE));
@@ -442,6 +473,27 @@ TEST_F(GamePhysicTest, MovingElementStaysWithinItsTravel)
     EXPECT_NEAR(lowest, 4.0f, 0.06f) << "6 below the start";
 }
 
+TEST_F(GamePhysicTest, MovingElementPushedIntoAnEndRestsThere)
+{
+    // The push points to +x for the whole run while the level tilts back and
+    // forth under the element; an end must stop it without a rebound.
+    addSlider(addFloor(), {0, 6, 0}, {1, 0, 0}, 2, 0.05f, 2);
+    level.build();
+    int framesAtEnd = 0;
+    for (int i = 0; i < 600; ++i) {
+        physics().MoveLevelOrientation(Matrix4::rotationZ(std::sin(float(i) * 0.2f) * 5 * DEGREE) *
+                                       Matrix4::rotationX(std::cos(float(i) * 0.13f) * 3 * DEGREE));
+        frames();
+        const Vector3 local = Matrix4::transformPoint(Matrix4::inverseAffine(physics().GetActorPose(LEVEL_ID)),
+                                                      elementPosition(0));
+        if (framesAtEnd > 0 || std::fabs(local.x - 2.0f) < 0.05f) {
+            ++framesAtEnd;
+            ASSERT_NEAR(local.x, 2.0f, 0.05f) << "frame " << i << " after arriving " << framesAtEnd << " ago";
+        }
+    }
+    EXPECT_GT(framesAtEnd, 300);
+}
+
 TEST_F(GamePhysicTest, MovingElementIsPushedWithSinOfTheClockAlongItsAxis)
 {
     addSlider(addFloor(), {0, 10, 0}, {1, 0, 0}, 100, 2, 2);
@@ -466,6 +518,38 @@ TEST_F(GamePhysicTest, MovingElementWithoutTimeFactorOrAxisStaysPut)
     frames(10, 0.5f);
     EXPECT_NEAR((elementPosition(0) - Vector3(0, 10, 0)).length(), 0.0f, 1e-3f) << "no time factor";
     EXPECT_NEAR((elementPosition(1) - Vector3(10, 10, 0)).length(), 0.0f, 1e-3f) << "no axis";
+}
+
+TEST_F(GamePhysicTest, MeshElementsWeighAndStandAsTheSolidTheyBound)
+{
+    // Pushed side by side, a cube turned 45 degrees, which fills half its
+    // bounding box, slides as far as a box element of the same size and turn.
+    const CubeMesh turned({0, 0, 0}, 45 * DEGREE);
+    PhysicsElement* floor = addFloor();
+    addSlider(floor, {0, 10, -10}, {1, 0, 0}, 100, 2, 2, 0)->rotation = {0, 45 * DEGREE, 0};
+    PhysicsElement* slider = ElementTree::addChild(floor, connected(mesh({0, 10, 10}, &turned.geometry),
+                                                                    CONNECTION_MOVING, 1));
+    slider->axis = {1, 0, 0};
+    slider->distanceFactor = 100;
+    slider->timeFactor = 2;
+    slider->speedFactor = 2;
+    // Free on the floor, a cube whose mesh origin lies 2 units beside it stays
+    // upright as a box does: its weight acts at its middle, not at the origin.
+    const CubeMesh beside({2, 0, 0}, 0);
+    ElementTree::addChild(floor, connected(box({-10, 2, 0}, {2, 2, 2}), CONNECTION_NONE, 2));
+    ElementTree::addChild(floor, connected(mesh({10, 2, 0}, &beside.geometry), CONNECTION_NONE, 3));
+    level.build();
+
+    frames(1, PI / (2 * 2.0f));
+    EXPECT_GT(elementPosition(0).x, 0.1f);
+    EXPECT_NEAR(elementPosition(1).x, elementPosition(0).x, elementPosition(0).x * 0.01f) << "the same mass";
+    frames(40);
+    for (const auto& [index, middle] : {std::make_pair(2, Vector3(0, 0, 0)), {3, Vector3(2, 0, 0)}}) {
+        const Matrix4 pose = physics().GetMovingElementPose(index);
+        const Vector3 start = index == 2 ? Vector3(-10, 2, 0) : Vector3(12, 2, 0);
+        EXPECT_NEAR((Matrix4::transformPoint(pose, middle) - start).length(), 0.0f, 0.05f) << "element " << index;
+        EXPECT_NEAR(pose[5], 1.0f, 1e-3f) << "upright, element " << index;
+    }
 }
 
 namespace {
