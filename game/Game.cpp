@@ -32,10 +32,9 @@
 
 namespace {
 
-constexpr int FONT = 1;  // 9x15, used for every line
-constexpr float YELLOW[3] = {1.0f, 1.0f, 0.0f};
 constexpr int KEY_ESCAPE = 27;
 constexpr int KEY_ENTER = 13;
+constexpr int KEY_BACKSPACE = 8;
 constexpr float LIGHT_START[4] = {276.0f, 300.0f, 36.0f, 1.0f};
 constexpr float LIGHT_FIELD_OF_VIEW = 40.0f;  // degrees, vertical
 
@@ -116,6 +115,7 @@ void Game::loadLevel(const char* fileName)
     if (level || ball)
         return;
     level = new LevelInfo();
+    times.startLevel(fileName);
     LevelLoader::instance()->loadLevel(fileName, level);
     level->resetTilt();
     ball = new Ball();
@@ -167,6 +167,7 @@ void Game::update()
     handleKeys();
     moveLight();
     if (!paused && level) {
+        times.advance(clock.frameTime);
         level->updateTilt(static_cast<float>(clock.frameTime), *camera);
         if (ball)
             checkBall();
@@ -299,6 +300,7 @@ void Game::finishLevel(const Vector3& ballPosition)
     levelFinished = true;
     fireworksTimer = 0.0f;
     sound.playEffect(GameSound::EFFECT_END_LEVEL);
+    times.finish();
 }
 
 // The world's weather and the target marker every frame, paused or not, and
@@ -345,10 +347,17 @@ void Game::handleKeys()
     if (input->wasKeyPressed('r') && ballLost)
         resetBall();
     if (input->wasKeyPressed(specialKey(GLUT_KEY_END)) && ball) {
+        times.cancel();
         finishLevel(ball->position());
         ballLost = false;
         ballOutside = false;
     }
+    if (input->wasKeyPressed(KEY_BACKSPACE))
+        startLevel(levelIndex);
+    if (input->wasKeyPressed(specialKey(GLUT_KEY_HOME)))
+        camera->reset();
+    if (input->wasDeactivated())
+        paused = true;
     if (input->wasKeyPressed(KEY_ESCAPE)) {
         shutdown();
         std::exit(0);
@@ -411,11 +420,17 @@ void Game::handleSettingKeys()
 // Enter after a finished level: the next world's level, from the start.
 void Game::nextLevel()
 {
+    startLevel((levelIndex + 1) % GAME_WORLD_COUNT);
+}
+
+void Game::startLevel(int index)
+{
     unloadLevel();
-    levelIndex = (levelIndex + 1) % GAME_WORLD_COUNT;
+    levelIndex = index;
     loadLevel(GAME_WORLDS[levelIndex].levelFile);
     camera->mode = Camera::MODE_USER;
     camera->reset();
+    paused = ballLost = false;
 }
 
 // 'r' after a lost ball: a new ball at the start; the tilt was reset on the loss.
@@ -431,8 +446,7 @@ void Game::resetBall()
 
 void Game::showMessage(const char* text)
 {
-    std::snprintf(messageText, sizeof(messageText), "%s", text);
-    messageTimer = 0.0f;
+    statusText.showMessage(text);
 }
 
 void Game::reshape(int w, int h)
@@ -487,6 +501,8 @@ void Game::display()
 
     clock.updateCounterText();
     drawText();
+    if (InputManager::instance()->wasKeyPressed(specialKey(GLUT_KEY_F12)))
+        showMessage(screenshots.capture(windowWidth, windowHeight).c_str());
     glutSwapBuffers();
 }
 
@@ -551,29 +567,11 @@ void Game::renderScene()
 
 void Game::drawText()
 {
-    HudText* hud = HudText::instance();
-    hud->begin();
-    if (showFrameCounter)
-        hud->print(clock.fpsText, FONT, 10, 20, YELLOW[0], YELLOW[1], YELLOW[2]);
-    if (messageTimer < 2.0f) {
-        messageTimer += static_cast<float>(clock.frameTime);
-        // Green fading to white over the two seconds.
-        hud->print(messageText, FONT, 10, 140, messageTimer, 1.0f, messageTimer);
-    }
-    if (showHelp) {
-        hud->print("Mouse: rotate camera", FONT, 10, 60, YELLOW[0], YELLOW[1], YELLOW[2]);
-        hud->print("Mouse + left mouse button: change view distance", FONT, 10, 80, YELLOW[0],
-                   YELLOW[1], YELLOW[2]);
-        hud->print("Mouse + space: rotate level", FONT, 10, 100, YELLOW[0], YELLOW[1], YELLOW[2]);
-        hud->print("F2 - F7: settings", FONT, 10, 120, YELLOW[0], YELLOW[1], YELLOW[2]);
-    }
-    if (ballOutside)
-        hud->print("Ball outside of level! Press 'r' to reset ball", FONT, 10, 40, 1.0f, 0.0f, 0.0f);
-    else if (ballLost)
-        hud->print("Ball jumped to high! Press 'r' to reset ball", FONT, 10, 40, 1.0f, 0.0f, 0.0f);
-    else if (levelFinished)
-        hud->print("Level finished! Press 'enter' to start next level", FONT, 10, 40, 0.0f, 1.0f, 0.0f);
-    hud->end();
+    HudText::instance()->begin();
+    statusText.draw(static_cast<float>(clock.frameTime), {showFrameCounter ? clock.fpsText : nullptr, showHelp,
+                                                          ballOutside, ballLost, levelFinished, paused});
+    times.draw(windowWidth);
+    HudText::instance()->end();
 }
 
 void Game::shutdown()

@@ -3,6 +3,9 @@
 #include "app/Singleton.h"
 #include "effects/GlowPass.h"
 #include "game/FrameClock.h"
+#include "game/ScreenshotWriter.h"
+#include "game/StatusText.h"
+#include "game/TimeBoard.h"
 #include "math/Vector3.h"
 #include "sound/GameSound.h"
 
@@ -41,6 +44,8 @@ public:
     void unloadLevel();
     // Releases what the game holds before the process ends.
     void shutdown();
+    // Replaces the level with level index (0 to GAME_WORLD_COUNT - 1) from its start.
+    void startLevel(int index);
 
 private:
     Game();
@@ -91,8 +96,9 @@ private:
     ParticleEmitter* particleEmitter = nullptr;
     ParticleEffects* particleEffects = nullptr;  // the game's emissions into particleEmitter
     bool showHelp = false;
-    float messageTimer = 0.0f;  // seconds the settings message has shown; it shows below 2
-    char messageText[128] = "";
+    StatusText statusText;  // the settings confirmation, help and status lines
+    TimeBoard times;
+    ScreenshotWriter screenshots;
     int levelIndex = 0;  // into GAME_WORLDS
     int windowWidth = 640;
     int windowHeight = 480;

@@ -22,6 +22,8 @@ void StatusText::showLevelProblem(const char* text)
 void StatusText::draw(float frameTime, const Play& play)
 {
     HudText* hud = HudText::instance();
+    if (play.frameCounter)
+        hud->print(play.frameCounter, FONT, 10, 20, YELLOW[0], YELLOW[1], YELLOW[2]);
     if (problemText[0] != '\0')
         hud->print(problemText, FONT, 10, 160, 1.0f, 0.0f, 0.0f);
     if (messageTimer < MESSAGE_TIME) {

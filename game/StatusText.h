@@ -1,14 +1,15 @@
 #pragma once
 
-// The lines the game writes at the left of the window besides the frame
-// counter: a settings confirmation that fades from green to white over two
-// seconds, the help lines, and the one status line of stopped play.
+// The lines the game writes at the left of the window: the frame counter, a
+// settings confirmation that fades from green to white over two seconds, the
+// help lines, and the one status line of stopped play.
 class StatusText {
 public:
     static constexpr int FONT = 1;               // 9x15, used for every line
     static constexpr float MESSAGE_TIME = 2.0f;  // seconds a confirmation shows
 
     struct Play {
+        const char* frameCounter;  // null while the counter is off
         bool showHelp;
         bool ballOutside;
         bool ballLost;
