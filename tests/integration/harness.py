@@ -22,6 +22,9 @@ SOURCE_DIR = os.environ.get(
     os.path.abspath(os.path.join(os.path.dirname(__file__), "..", "..")))
 BINARY = os.environ.get("PITCHROLL_BINARY", os.path.join(SOURCE_DIR, "build", "pitchroll"))
 SCREEN = (1280, 1024)
+# Seconds a wait for the game's state may take: generous, for a machine busy
+# with other work. A wait ends as soon as the state shows.
+WAIT = 60
 
 
 class Xvfb:
@@ -141,7 +144,7 @@ class GameSession:
         if self.workdir and os.environ.get("PITCHROLL_KEEP_RUNS") is None:
             shutil.rmtree(self.workdir, ignore_errors=True)
 
-    def wait_exit(self, timeout=10):
+    def wait_exit(self, timeout=WAIT):
         """The game's exit status, or None when it is still running after timeout."""
         try:
             return self.process.wait(timeout)
@@ -163,7 +166,7 @@ class GameSession:
             raise RuntimeError("xdotool %s failed: %s" % (args, result.stderr))
         return result.stdout
 
-    def _wait_for_window(self, timeout=20):
+    def _wait_for_window(self, timeout=WAIT):
         deadline = time.time() + timeout
         while time.time() < deadline:
             if self.process.poll() is not None:
@@ -237,30 +240,56 @@ class GameSession:
         with open(self._stdout_path, "rb") as f:
             return f.read().decode(errors="replace")
 
-    def wait_for_output(self, pattern, timeout=10):
-        """Waits until standard output matches pattern; returns the match."""
+    def wait_for_output(self, pattern, timeout=WAIT, count=1):
+        """Waits until standard output holds count matches of pattern; returns
+        the last of them."""
         deadline = time.time() + timeout
         while True:
-            match = re.search(pattern, self.stdout(), re.MULTILINE)
-            if match:
-                return match
+            matches = list(re.finditer(pattern, self.stdout(), re.MULTILINE))
+            if len(matches) >= count:
+                return matches[count - 1]
             if time.time() > deadline:
-                raise AssertionError("no output matching %r within %ss; output was:\n%s"
-                                     % (pattern, timeout, self.stdout()))
+                raise AssertionError("no %d lines matching %r within %ss; output was:\n%s"
+                                     % (count, pattern, timeout, self.stdout()))
             time.sleep(0.1)
 
-    def wait_for_picture(self, timeout=30):
-        """Waits until the window shows more than black: the first frame is drawn."""
+    def wait_for_level(self, count):
+        """Waits until the game has loaded its count-th level; returns its file name."""
+        return self.wait_for_output(r"^Level loaded: (.*)$", count=count).group(1)
+
+    def wait_for_screen(self, check, name, timeout=WAIT):
+        """The first screenshot for which check(image) holds. When timeout passes
+        first, the last one taken: the caller's assertions then say what is wrong."""
         deadline = time.time() + timeout
         while True:
-            image = self.screenshot("first-frame", settle=0.0)
-            if image.getextrema() != ((0, 0), (0, 0), (0, 0)):
+            image = self.screenshot(name)
+            if check(image) or time.time() > deadline:
                 return image
-            if time.time() > deadline:
-                raise AssertionError("the window stayed black for %ss" % timeout)
-            time.sleep(0.2)
+            time.sleep(0.1)
 
-    def screenshot(self, name=None, settle=0.3):
+    def wait_for_picture(self, timeout=WAIT):
+        """Waits until the window shows more than black: the first frame is drawn."""
+        image = self.wait_for_screen(lambda i: i.getextrema() != ((0, 0), (0, 0), (0, 0)),
+                                     "first-frame", timeout)
+        if image.getextrema() == ((0, 0), (0, 0), (0, 0)):
+            raise AssertionError("the window stayed black for %ss" % timeout)
+        return image
+
+    def watch(self, seconds, name, frames=5):
+        """Screenshots for at least seconds and until frames of them showed a new
+        picture: a stretch of play long enough to judge what happens in it, however
+        slowly a busy machine draws. Returns the last screenshot."""
+        deadline = time.time() + seconds
+        image = self.screenshot(name)
+        changes = 0
+        while changes < frames or time.time() < deadline:
+            time.sleep(0.1)
+            later = self.screenshot(name)
+            changes += later.tobytes() != image.tobytes()
+            image = later
+        return image
+
+    def screenshot(self, name=None, settle=0.0):
         """The game window's pixels as an RGB image; also saved as name.png in
         PITCHROLL_SCREENSHOTS (or the working directory) for looking at."""
         time.sleep(settle)

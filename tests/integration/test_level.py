@@ -30,6 +30,7 @@ class session(GameSession):
 
     def start(self):
         super().start()
+        self.wait_for_level(1)
         self.wait_for_picture()
 
 
@@ -68,10 +69,13 @@ def changed_fraction(a, b, threshold=40, box=None):
 
 class LevelOnScreen(unittest.TestCase):
     def test_level_and_sky_box_are_drawn(self):
+        def floor_colour(shot):
+            return [sum(c) / len(c) for c in zip(*region(shot, project((20.0, 0.0, 10.0)), 6).getdata())]
+
         with session(course()) as game:
-            shot = game.screenshot("course", settle=2.0)
-            floor = region(shot, project((20.0, 0.0, 10.0)), 6)
-            r, g, b = [sum(c) / len(c) for c in zip(*floor.getdata())]
+            shot = game.wait_for_screen(lambda s: floor_colour(s)[1] > max(40, floor_colour(s)[0])
+                                        and len(set(s.getdata())) > 5000, "course")
+            r, g, b = floor_colour(shot)
             self.assertGreater(g, r, "the floor is grass")
             self.assertGreater(g, 40)
             sky = shot.crop((0, 0, WIDTH, 40))
@@ -81,18 +85,22 @@ class LevelOnScreen(unittest.TestCase):
 
     def test_render_methods_and_display_lists_draw_the_same_picture(self):
         # Leaves fall, the arm turns and the light moves: each switch is compared
-        # with the frame just before it, against the change two frames show
-        # without any switch.
+        # with the frame just before it, against the change that a key the game
+        # ignores shows over the same stretch.
         with session(course()) as game:
-            game.screenshot("method-warmup", settle=1.0)
-            first = game.screenshot("method-baseline-a", settle=0.2)
-            game.screenshot("method-wait", settle=0.3)
-            baseline = changed_fraction(first, game.screenshot("method-baseline-b", settle=0.1))
+            game.watch(1.0, "method-warmup")
+            first = game.screenshot("method-baseline-a")
+            game.key("x")
+            baseline = changed_fraction(first, game.screenshot("method-baseline-b"))
             allowed = max(0.02, 2.5 * baseline)
+            switches = 0
             for step, key in enumerate(["F6", "F6", "F6", "F7", "F6", "F6", "F6", "F7"]):
-                before = game.screenshot("method-before-%d" % step, settle=0.2)
+                before = game.screenshot("method-before-%d" % step)
                 game.key(key)
-                after = game.screenshot("method-after-%d" % step, settle=0.1)
+                if key == "F6":
+                    switches += 1
+                    game.wait_for_output(r"^RENDERMETHOD_\w+ set$", count=switches)
+                after = game.screenshot("method-after-%d" % step)
                 self.assertLess(changed_fraction(before, after), allowed,
                                 "pressing %s (step %d) changed the picture" % (key, step))
             output = game.stdout()
@@ -103,11 +111,11 @@ class LevelOnScreen(unittest.TestCase):
     def test_mouse_orbits_the_camera(self):
         with session(course()) as game:
             game.focus()
-            before = game.screenshot("orbit-before", settle=1.0)
+            before = game.screenshot("orbit-before")
             for _ in range(6):
                 game.xdotool("mousemove_relative", "--", 8, 0)
                 time.sleep(0.05)
-            after = game.screenshot("orbit-after", settle=0.5)
+            after = game.wait_for_screen(lambda s: changed_fraction(before, s) > 0.05, "orbit-after")
             self.assertGreater(changed_fraction(before, after), 0.05)
             # The camera circles the level: the ball is no longer where it was drawn.
             ball = region(before, project(BALL_START), 3)
@@ -115,23 +123,23 @@ class LevelOnScreen(unittest.TestCase):
                                 list(region(after, project(BALL_START), 3).getdata()))
 
     def test_wall_between_camera_and_ball_fades_to_show_the_ball(self):
-        with session(course()) as game:
-            faded = game.screenshot("fence-fading", settle=2.0)
+        ball = project(BALL_START)
         opaque_course = course(lambda text: text.replace(
             FENCE_OPEN_TAG, FENCE_OPEN_TAG.replace("ballTest=true", "ballTest=false")))
         with session(opaque_course) as game:
-            opaque = game.screenshot("fence-opaque", settle=2.0)
-        ball = project(BALL_START)
+            opaque = game.watch(2.0, "fence-opaque")
+        hidden = mean_brightness(region(opaque, ball, 4))
         # The marble is white and red: bright through the faded planks, hidden by
         # the brown planks where the fence may not fade.
-        self.assertGreater(mean_brightness(region(faded, ball, 4)),
-                           mean_brightness(region(opaque, ball, 4)) + 20)
+        with session(course()) as game:
+            faded = game.wait_for_screen(lambda s: mean_brightness(region(s, ball, 4)) > hidden + 20,
+                                         "fence-fading")
+        self.assertGreater(mean_brightness(region(faded, ball, 4)), hidden + 20)
 
     def test_rotating_element_moves_on_screen(self):
         with session(course()) as game:
-            first = game.screenshot("arm-first", settle=1.0)
-            time.sleep(0.8)
-            second = game.screenshot("arm-second", settle=0.0)
+            first = game.screenshot("arm-first")
+            second = game.watch(0.8, "arm-second")
             hub_x, hub_y = project(HUB)
             near_arm = (hub_x - 60, hub_y - 40, hub_x + 60, hub_y + 40)
             # Falling leaves change any region a little; the arm changes its own far more.

@@ -4,7 +4,7 @@ moving on through the three worlds, tilting the level."""
 import time
 import unittest
 
-from harness import GameSession, rows_with
+from harness import WAIT, GameSession, rows_with
 import levels
 
 WIDTH, HEIGHT = 640, 480
@@ -46,14 +46,21 @@ class Play(GameSession):
         self.wait_for_picture()
 
     def status_rows(self, predicate, name):
-        return rows_with(self.screenshot(name), predicate, (0, 0, WIDTH, 60)) & STATUS_ROWS
+        return self.status_rows_of(self.screenshot(name), predicate)
 
-    def wait_for_status(self, predicate, name, timeout=20):
+    @staticmethod
+    def status_rows_of(shot, predicate):
+        return rows_with(shot, predicate, (0, 0, WIDTH, 60)) & STATUS_ROWS
+
+    def wait_for_status(self, predicate, name, timeout=WAIT):
         deadline = time.time() + timeout
         while not self.status_rows(predicate, name):
             if time.time() > deadline:
                 raise AssertionError("no status line %s within %ss" % (name, timeout))
             time.sleep(0.2)
+
+    def message_rows(self, shot):
+        return rows_with(shot, is_message_text, (0, 100, 400, 160)) & MESSAGE_ROWS
 
 
 def sky_colour(image):
@@ -68,52 +75,46 @@ class KeyCommands(unittest.TestCase):
         with Play(levels.floor_level("jungle")) as game:
             for key in ("F3", "F4", "F5", "F8", "F9"):
                 game.key(key)
-                shot = game.screenshot("setting-" + key, settle=0.1)
-                self.assertTrue(rows_with(shot, is_message_text, (0, 100, 400, 160)) & MESSAGE_ROWS,
-                                "no confirmation for " + key)
+                shot = game.wait_for_screen(game.message_rows, "setting-" + key)
+                self.assertTrue(game.message_rows(shot), "no confirmation for " + key)
             game.key("F8")
             output = game.wait_for_output(r"View Frustum Culling: 1").string
             self.assertIn("View Frustum Culling: 0\nView Frustum Culling: 1\n", output)
             # The message fades out after two seconds.
-            time.sleep(2.5)
-            shot = game.screenshot("setting-faded")
-            self.assertFalse(rows_with(shot, is_message_text, (0, 100, 400, 160)) & MESSAGE_ROWS)
+            shot = game.wait_for_screen(lambda s: not game.message_rows(s), "setting-faded")
+            self.assertFalse(game.message_rows(shot))
 
     def test_escape_with_a_level_loaded_exits_cleanly(self):
         with Play(levels.floor_level("jungle")) as game:
             game.key("Escape")
-            self.assertEqual(game.wait_exit(20), 0)
+            self.assertEqual(game.wait_exit(), 0)
 
 
 class LevelProgression(unittest.TestCase):
     def test_end_and_enter_go_through_the_three_worlds_and_back(self):
         worlds = [levels.floor_level(w) for w in ("jungle", "volcano", "lagoon")]
         with Play(*worlds) as game:
-            jungle = sky_colour(game.screenshot("world-jungle", settle=0.5))
+            def next_world(count, name, sky_is_right):
+                game.key("End")
+                game.wait_for_status(is_green_text, "finished-before-" + name)
+                game.key("Return")
+                game.wait_for_level(count)
+                return sky_colour(game.wait_for_screen(lambda s: sky_is_right(sky_colour(s)), name))
+
+            jungle = sky_colour(game.wait_for_screen(lambda s: sky_colour(s)[1] > sky_colour(s)[0],
+                                                     "world-jungle"))
             self.assertGreater(jungle[1], jungle[0])
 
-            game.key("End")
-            game.wait_for_status(is_green_text, "finished-jungle")
-            game.key("Return")
-            volcano = sky_colour(game.wait_for_picture())
-            time.sleep(1.0)
-            volcano = sky_colour(game.screenshot("world-volcano"))
+            volcano = next_world(2, "world-volcano", lambda c: c[0] > c[2])
             self.assertGreater(volcano[0], volcano[2], "the volcano sky is red")
             self.assertFalse(game.status_rows(is_green_text, "playing-volcano"))
 
-            game.key("End")
-            game.key("Return")
-            time.sleep(1.0)
-            lagoon = sky_colour(game.screenshot("world-lagoon"))
+            lagoon = next_world(3, "world-lagoon", lambda c: c[2] > c[0])
             self.assertGreater(lagoon[2], lagoon[0], "the lagoon sky is blue")
 
-            game.key("End")
-            game.wait_for_status(is_green_text, "finished-lagoon")
-            game.screenshot("fireworks", settle=1.5)
-            game.key("Return")
-            time.sleep(1.0)
-            again = sky_colour(game.screenshot("world-jungle-again"))
+            again = next_world(4, "world-jungle-again", lambda c: c[1] > c[0])
             self.assertGreater(again[1], again[0], "after the lagoon comes the jungle")
+            self.assertEqual(game.stdout().count("Level loaded: data/levels/jungle.xml"), 2)
             self.assertTrue(game.running())
 
 
@@ -128,7 +129,8 @@ class Ball(unittest.TestCase):
             game.wait_for_status(is_red_text, "ball-outside")
             game.key("Return")  # does nothing while the ball is lost
             game.key("r")
-            self.assertFalse(game.status_rows(is_red_text, "ball-reset"))
+            in_play = game.wait_for_screen(lambda s: not game.status_rows_of(s, is_red_text), "ball-reset")
+            self.assertFalse(game.status_rows_of(in_play, is_red_text))
             game.wait_for_status(is_red_text, "ball-outside-again")
             self.assertNotIn("Target reached!", game.stdout())
 
@@ -142,18 +144,20 @@ class Ball(unittest.TestCase):
     def test_space_and_mouse_tilt_the_level_and_the_ball_rolls(self):
         with Play(levels.floor_level("jungle")) as game:
             game.focus()
-            before = game.screenshot("tilt-before", settle=1.0)
+            before = game.screenshot("tilt-before")
             game.key_down("space")
             for _ in range(10):
                 game.xdotool("mousemove_relative", "--", 0, -30)
                 time.sleep(0.1)
             game.key_up("space")
-            tilted = game.screenshot("tilt-after", settle=2.0)
+
             # The far edge of the floor rises or sinks on screen and the ball
             # leaves its place in the middle.
-            changed = sum(1 for p, q in zip(before.getdata(), tilted.getdata())
-                          if max(abs(p[i] - q[i]) for i in range(3)) > 40)
-            self.assertGreater(changed, 0.03 * WIDTH * HEIGHT)
+            def changed(shot):
+                return sum(1 for p, q in zip(before.getdata(), shot.getdata())
+                           if max(abs(p[i] - q[i]) for i in range(3)) > 40)
+            tilted = game.wait_for_screen(lambda s: changed(s) > 0.03 * WIDTH * HEIGHT, "tilt-after")
+            self.assertGreater(changed(tilted), 0.03 * WIDTH * HEIGHT)
 
 
 if __name__ == "__main__":

@@ -48,7 +48,8 @@ class StartupWithGameData(unittest.TestCase):
     def test_materials_and_effect_load_without_an_error_line(self):
         with GameSession("", with_data=True) as game:
             game.wait_for_output(r"^Use technique \w+\.$")
-            game.screenshot("startup-with-data", settle=1.0)
+            game.wait_for_level(1)
+            game.wait_for_picture()
             output = game.stdout()
             self.assertNotIn("vertex_and_fragment_program", output)
             self.assertNotIn("did not validate", output)
@@ -65,7 +66,7 @@ class TextOverlay(unittest.TestCase):
             self.assertEqual(rows_with(before, is_yellow), set())
 
             game.key("F1")
-            shot = game.screenshot("help-on")
+            shot = game.wait_for_screen(lambda s: rows_with(s, is_yellow, (0, 0, 640, 200)), "help-on")
             rows = rows_with(shot, is_yellow, (0, 0, 640, 200))
             expected = set().union(*(text_band(b) for b in (60, 80, 100, 120)))
             self.assertTrue(rows, "no yellow text drawn")
@@ -78,13 +79,14 @@ class TextOverlay(unittest.TestCase):
             self.assertIn(left, range(10, 13))
 
             game.key("F1")
-            self.assertEqual(rows_with(game.screenshot("help-off-again"), is_yellow), set())
+            off = game.wait_for_screen(lambda s: not rows_with(s, is_yellow), "help-off-again")
+            self.assertEqual(rows_with(off, is_yellow), set())
 
     def test_f2_shows_the_frame_counter_after_a_second(self):
         with GameSession("") as game:
             game.key("F2")
-            game.screenshot("fps", settle=1.5)
-            shot = game.screenshot("fps")
+            shot = game.wait_for_screen(lambda s: rows_with(s, is_yellow, (0, 0, 320, 40)) & text_band(20),
+                                        "fps")
             self.assertTrue(rows_with(shot, is_yellow, (0, 0, 320, 40)) & text_band(20))
 
 
@@ -92,12 +94,12 @@ class Exit(unittest.TestCase):
     def test_escape_ends_the_game_with_status_zero(self):
         with GameSession("") as game:
             game.key("Escape")
-            self.assertEqual(game.wait_exit(10), 0)
+            self.assertEqual(game.wait_exit(), 0)
 
     def test_escape_after_full_screen_fallback_also_exits_cleanly(self):
         with GameSession("fullScreen 1\n") as game:
             game.key("Escape")
-            self.assertEqual(game.wait_exit(10), 0)
+            self.assertEqual(game.wait_exit(), 0)
 
 
 if __name__ == "__main__":
