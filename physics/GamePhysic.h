@@ -60,13 +60,13 @@ public:
     // read back with GetActorPose is the transpose of what was written.
     void MoveLevelOrientation(const Matrix4& rotation);
 
-    // Builds the level body from the top-level elements and the jointed bodies
-    // of their children. Copies what it keeps.
+    // Builds the level body from the top-level elements and the bodies of
+    // their children, jointed or free. Copies what it keeps.
     void CreateKinematicLevel(const int& levelActorId, const std::list<PhysicsElement*>& elements);
     // Advances the physics clock by elapsedSeconds and pushes the sliding
     // elements; also collects the debug data when the debug view is on.
     void UpdateMovingElements(float elapsedSeconds);
-    // World pose of the connected element with this moving index; identity for
+    // World pose of the child element with this moving index; identity for
     // an index that names no element.
     Matrix4 GetMovingElementPose(const int& movingIndex) const;
     // Releases the level body, the element bodies and their joints; the ball stays.
