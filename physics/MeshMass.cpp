@@ -5,6 +5,7 @@
 #include <LinearMath/btConvexHullComputer.h>
 
 #include <array>
+#include <cmath>
 #include <map>
 #include <tuple>
 #include <vector>
@@ -115,6 +116,12 @@ std::vector<Triangle> hullTriangles(const CookedTriangleMesh& mesh)
 
 MeshMass MeshMass::of(const CookedTriangleMesh& mesh, btScalar minimumThickness)
 {
+    // A position that is not a number would make every sum and the ordering
+    // of the vertex map meaningless: such a mesh has no mass.
+    for (const float value : mesh.positions())
+        if (!std::isfinite(value))
+            return MeshMass();
+
     std::vector<Triangle> triangles;
     if (closedSurface(mesh, triangles)) {
         const MeshMass solid = integrate(triangles);

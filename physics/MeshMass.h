@@ -8,7 +8,8 @@ class CookedTriangleMesh;
 // Mass properties of the solid a triangle mesh bounds, per unit density, in
 // the mesh's own coordinates. A closed mesh gives its own volume; an open one
 // (a surface, a shell with holes) is taken as the solid of its convex hull, and
-// a flat one as its bounding box made minimumThickness thick.
+// a flat one as its bounding box made minimumThickness thick. A mesh with a
+// position that is not finite has volume 0.
 class MeshMass {
 public:
     static MeshMass of(const CookedTriangleMesh& mesh, btScalar minimumThickness);
