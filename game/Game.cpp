@@ -116,7 +116,17 @@ void Game::loadLevel(const char* fileName)
         return;
     level = new LevelInfo();
     times.startLevel(fileName);
-    LevelLoader::instance()->loadLevel(fileName, level);
+    // A level that cannot be read, or lacks its start or target, says so on the
+    // console and on screen and cannot be finished; End still skips it.
+    const int levelId = LevelLoader::instance()->loadLevel(fileName, level);
+    char problem[StatusText::PROBLEM_LENGTH] = "";
+    if (levelId == 0)
+        std::snprintf(problem, sizeof problem, "Level file %s cannot be read", fileName);
+    else if (!level->playable)
+        std::snprintf(problem, sizeof problem, "Level file %s has no start or no target", fileName);
+    if (problem[0] != '\0')
+        std::printf("%s\n", problem);
+    statusText.showLevelProblem(problem);
     level->resetTilt();
     ball = new Ball();
     ball->create(level->startPosition, BALL_RADIUS);
@@ -255,7 +265,7 @@ void Game::checkBall()
         return;
 
     const Vector3 now = ball->position();
-    if (level->isTargetReached(now) && !levelFinished) {
+    if (level->playable && level->isTargetReached(now) && !levelFinished) {
         finishLevel(now);
         std::printf("Target reached!\n");
         return;
