@@ -121,7 +121,7 @@ TEST_F(LevelLoaderTest, BuildsTheCourseIntoSceneAndPhysics)
             rock = mesh;
     }
     EXPECT_EQ(fadeable, 2) << "the two walls in front of the start";
-    EXPECT_EQ(movingIndices, (std::set<int>{0, 1, 2}));
+    EXPECT_EQ(movingIndices, (std::set<int>{0, 1, 2, 3})) << "the free box as well";
     ASSERT_NE(rock, nullptr);
 
     // The physics holds the floor, the platform, the rock and the jointed elements.
@@ -133,8 +133,8 @@ TEST_F(LevelLoaderTest, BuildsTheCourseIntoSceneAndPhysics)
         EXPECT_GT(rock->indexCount, 0);
         EXPECT_LT(physics.RaycastDistance({-55, 50, -42}, down), 49.0f) << "the rock's triangles";
     }
-    const Vector3 moving[] = {{0, 4, -5}, {0, 4, -5}, {-15, 3, 25}}; // hub, arm, slider
-    for (int i = 0; i < 3; ++i) {
+    const Vector3 moving[] = {{0, 4, -5}, {0, 4, -5}, {-15, 3, 25}, {-35, 3, -45}}; // hub, arm, slider, free box
+    for (int i = 0; i < 4; ++i) {
         const Matrix4 pose = physics.GetMovingElementPose(i);
         EXPECT_NEAR(pose[12], moving[i].x, 1e-3f) << i;
         EXPECT_NEAR(pose[13], moving[i].y, 1e-3f) << i;
