@@ -1,9 +1,9 @@
 #include "app/Config.h"
 
 #include "app/DataFile.h"
+#include "app/Report.h"
 
 #include <algorithm>
-#include <cstdio>
 #include <sstream>
 
 namespace {
@@ -33,7 +33,7 @@ void Config::load(const char* fileName)
     const DataFile::Outcome outcome = DataFile::read(fileName, bytes);
     if (outcome != DataFile::READ) {
         if (outcome != DataFile::MISSING)
-            std::printf("%s %s; the default settings stand\n", fileName, DataFile::describe(outcome));
+            report("%s %s; the default settings stand\n", fileName, DataFile::describe(outcome));
         return;
     }
     std::istringstream in(bytes);
@@ -97,8 +97,8 @@ void Config::fitWindowSize(const char* fileName)
     const int height = std::clamp(screenHeight, 1, maxHeight);
     if (width == screenWidth && height == screenHeight)
         return;
-    std::printf("%s: window size %dx%d does not fit the %dx%d display; using %dx%d\n", fileName,
-                screenWidth, screenHeight, maxWidth, maxHeight, width, height);
+    report("%s: window size %dx%d does not fit the %dx%d display; using %dx%d\n", fileName,
+           screenWidth, screenHeight, maxWidth, maxHeight, width, height);
     screenWidth = width;
     screenHeight = height;
 }

@@ -1,7 +1,8 @@
 #include "app/DataPaths.h"
 
+#include "app/Report.h"
+
 #include <cerrno>
-#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
@@ -42,7 +43,7 @@ bool DataPaths::enterDataRoot() const
         return true;
     if (chdir(root.c_str()) == 0)
         return true;
-    std::printf("Cannot enter the data folder %s: %s\n", root.c_str(), std::strerror(errno));
+    report("Cannot enter the data folder %s: %s\n", root.c_str(), std::strerror(errno));
     return false;
 }
 

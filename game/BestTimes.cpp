@@ -1,5 +1,7 @@
 #include "game/BestTimes.h"
 
+#include "app/Report.h"
+
 #include <cerrno>
 #include <cmath>
 #include <cstdio>
@@ -68,7 +70,7 @@ void BestTimes::load()
     }
     if (!readable || !parse(text)) {
         times.clear();
-        std::printf("Best times file %s is unreadable; the next record replaces it\n", path.c_str());
+        report("Best times file %s is unreadable; the next record replaces it\n", path.c_str());
     }
 }
 
@@ -132,7 +134,7 @@ bool BestTimes::save() const
         ok = ok && std::rename(temporary.c_str(), path.c_str()) == 0;
     }
     if (!ok) {
-        std::printf("Cannot save the best times to %s: %s\n", path.c_str(), std::strerror(errno));
+        report("Cannot save the best times to %s: %s\n", path.c_str(), std::strerror(errno));
         if (fd >= 0)
             std::remove(temporary.c_str());
     }

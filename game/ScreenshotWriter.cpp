@@ -1,12 +1,12 @@
 #include "game/ScreenshotWriter.h"
 
 #include "app/DataPaths.h"
+#include "app/Report.h"
 #include "level/PngWriter.h"
 
 #include <GL/gl.h>
 
 #include <cstdint>
-#include <cstdio>
 #include <filesystem>
 #include <vector>
 
@@ -29,10 +29,10 @@ std::string ScreenshotWriter::capture(int width, int height) const
     const std::string path = (fs::path(folder) / name).string();
 
     if (!PngWriter::write(path, width, height, 3, pixels.data(), true)) {
-        std::printf("Cannot write the screenshot %s\n", path.c_str());
+        report("Cannot write the screenshot %s\n", path.c_str());
         return "Screenshot could not be saved";
     }
-    std::printf("Screenshot saved to %s\n", path.c_str());
+    report("Screenshot saved to %s\n", path.c_str());
     return "Screenshot saved: " + name;
 }
 

@@ -1,6 +1,7 @@
 #include "game/TimeBoard.h"
 
 #include "app/DataPaths.h"
+#include "app/Report.h"
 #include "game/HudText.h"
 
 #include <cstdio>
@@ -51,7 +52,7 @@ void TimeBoard::finish()
     char time[32], bestText[32];
     LevelTimer::format(timer.seconds(), time, sizeof(time));
     LevelTimer::format(best, bestText, sizeof(bestText));
-    std::printf("Level time %s, best time %s%s\n", time, bestText, newBest ? " (new best)" : "");
+    report("Level time %s, best time %s%s\n", time, bestText, newBest ? " (new best)" : "");
 }
 
 void TimeBoard::draw(int windowWidth) const

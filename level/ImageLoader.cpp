@@ -1,11 +1,11 @@
 #include "level/ImageLoader.h"
 
 #include "app/DataFile.h"
+#include "app/Report.h"
 #include "level/TextureManager.h"
 
 #include <IL/il.h>
 
-#include <cstdio>
 #include <string>
 
 namespace {
@@ -137,12 +137,12 @@ int ImageLoader::load(const char* fileName, std::vector<std::vector<std::uint8_t
     std::string bytes;
     const DataFile::Outcome outcome = DataFile::read(fileName, bytes);
     if (outcome != DataFile::READ) {
-        std::printf("Image file %s %s\n", fileName, DataFile::describe(outcome));
+        report("Image file %s %s\n", fileName, DataFile::describe(outcome));
         return 0;
     }
     const std::string fault = checkDds(bytes);
     if (!fault.empty()) {
-        std::printf("Image file %s: %s\n", fileName, fault.c_str());
+        report("Image file %s: %s\n", fileName, fault.c_str());
         return 0;
     }
 
@@ -151,11 +151,11 @@ int ImageLoader::load(const char* fileName, std::vector<std::vector<std::uint8_t
     const DevilImage image;
     ilBindImage(image.get());
     if (!ilLoadL(IL_DDS, bytes.data(), static_cast<ILuint>(bytes.size()))) {
-        std::printf("Image file %s: DevIL cannot read it (error 0x%x)\n", fileName, takeErrors());
+        report("Image file %s: DevIL cannot read it (error 0x%x)\n", fileName, takeErrors());
         return 0;
     }
     if (ilGetInteger(IL_IMAGE_TYPE) != IL_UNSIGNED_BYTE) {
-        std::printf("Image file %s: only 8 bits per channel are supported\n", fileName);
+        report("Image file %s: only 8 bits per channel are supported\n", fileName);
         return 0;
     }
 

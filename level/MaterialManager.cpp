@@ -1,6 +1,7 @@
 #include "level/MaterialManager.h"
 
 #include "app/DataFile.h"
+#include "app/Report.h"
 #include "effects/EffectParameter.h"
 #include "effects/ShaderManager.h"
 #include "level/TextNumber.h"
@@ -10,7 +11,6 @@
 #include <GL/glew.h>
 
 #include <climits>
-#include <cstdio>
 
 namespace {
 
@@ -41,7 +41,7 @@ void MaterialManager::loadMaterials(const char* fileName)
     std::string text;
     const DataFile::Outcome outcome = DataFile::read(fileName ? fileName : "", text);
     if (outcome != DataFile::READ)
-        std::printf("Materials file %s %s\n", fileName ? fileName : "", DataFile::describe(outcome));
+        report("Materials file %s %s\n", fileName ? fileName : "", DataFile::describe(outcome));
     if (!text.empty() && text.back() == '\n')
         text.pop_back();
 

@@ -1,6 +1,7 @@
 #include "level/MeshImporter.h"
 
 #include "app/DataFile.h"
+#include "app/Report.h"
 #include "level/MeshFileCheck.h"
 #include "math/Vertex.h"
 
@@ -15,7 +16,6 @@
 
 #include <climits>
 #include <cmath>
-#include <cstdio>
 #include <cstring>
 #include <string>
 
@@ -279,8 +279,8 @@ void MeshImporter::importMesh(const char* fileName, int& vertexCount, Vertex*& v
         fault = exception.what();
     }
     if (!fault.empty()) {
-        std::printf("Mesh %s/%s cannot be imported: %s\n", MESH_DIRECTORY, fileName,
-                    oneLine(fault).c_str());
+        report("Mesh %s/%s cannot be imported: %s\n", MESH_DIRECTORY, fileName,
+               oneLine(fault).c_str());
         return;
     }
 

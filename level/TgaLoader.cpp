@@ -1,12 +1,12 @@
 #include "level/TgaLoader.h"
 
 #include "app/DataFile.h"
+#include "app/Report.h"
 #include "level/TextureManager.h"
 
 #include <GL/glew.h>
 #include <GL/glu.h>
 
-#include <cstdio>
 #include <cstring>
 #include <string>
 #include <utility>
@@ -86,8 +86,8 @@ void buildMipmaps(const char* fileName, std::vector<std::vector<std::uint8_t>>& 
                                           static_cast<GLint>(levelHeight), GL_UNSIGNED_BYTE,
                                           level.data());
         if (error != 0) {
-            std::printf("Targa file %s: mipmap level %d could not be built (%s)\n", fileName, i,
-                        reinterpret_cast<const char*>(gluErrorString(static_cast<GLenum>(error))));
+            report("Targa file %s: mipmap level %d could not be built (%s)\n", fileName, i,
+                   reinterpret_cast<const char*>(gluErrorString(static_cast<GLenum>(error))));
             return;
         }
         levels.push_back(std::move(level));
@@ -105,7 +105,7 @@ int TgaLoader::load(const char* fileName, std::vector<std::vector<std::uint8_t>>
     std::string bytes;
     const DataFile::Outcome outcome = DataFile::read(fileName, bytes);
     if (outcome != DataFile::READ) {
-        std::printf("Targa file %s %s\n", fileName, DataFile::describe(outcome));
+        report("Targa file %s %s\n", fileName, DataFile::describe(outcome));
         return 0;
     }
 
@@ -113,7 +113,7 @@ int TgaLoader::load(const char* fileName, std::vector<std::vector<std::uint8_t>>
     // type, width and height (16-bit little-endian), bits per pixel and the
     // descriptor's origin bit.
     if (bytes.size() < HEADER_SIZE) {
-        std::printf("Targa file %s: shorter than its 18-byte header\n", fileName);
+        report("Targa file %s: shorter than its 18-byte header\n", fileName);
         return 0;
     }
     const auto* header = reinterpret_cast<const std::uint8_t*>(bytes.data());
@@ -128,18 +128,18 @@ int TgaLoader::load(const char* fileName, std::vector<std::vector<std::uint8_t>>
     const bool topRowFirst = (header[17] & DESCRIPTOR_TOP_ORIGIN) != 0;
 
     if (type != TYPE_TRUE_COLOUR) {
-        std::printf("Targa file %s: image type %u is not supported, only uncompressed true-colour\n",
-                    fileName, type);
+        report("Targa file %s: image type %u is not supported, only uncompressed true-colour\n",
+               fileName, type);
         return 0;
     }
     if (bits != 8 && bits != 24 && bits != 32) {
-        std::printf("Targa file %s: %u bits per pixel are not supported, only 8, 24 or 32\n",
-                    fileName, bits);
+        report("Targa file %s: %u bits per pixel are not supported, only 8, 24 or 32\n",
+               fileName, bits);
         return 0;
     }
     if (imageWidth == 0 || imageHeight == 0) {
-        std::printf("Targa file %s: the image is %ux%u pixels\n", fileName, imageWidth,
-                    imageHeight);
+        report("Targa file %s: the image is %ux%u pixels\n", fileName, imageWidth,
+               imageHeight);
         return 0;
     }
 
@@ -151,10 +151,10 @@ int TgaLoader::load(const char* fileName, std::vector<std::vector<std::uint8_t>>
         HEADER_SIZE + idLength + (hasColourMap ? mapLength * ((mapEntryBits + 7) / 8) : 0);
     const std::uint64_t imageBytes = std::uint64_t{imageWidth} * imageHeight * pixelChannels;
     if (bytes.size() < pixelOffset || bytes.size() - pixelOffset < imageBytes) {
-        std::printf("Targa file %s: truncated, %ux%u pixels of %u bits need %llu bytes after "
-                    "byte %zu, the file has %zu\n",
-                    fileName, imageWidth, imageHeight, bits,
-                    static_cast<unsigned long long>(imageBytes), pixelOffset, bytes.size());
+        report("Targa file %s: truncated, %ux%u pixels of %u bits need %llu bytes after "
+               "byte %zu, the file has %zu\n",
+               fileName, imageWidth, imageHeight, bits,
+               static_cast<unsigned long long>(imageBytes), pixelOffset, bytes.size());
         return 0;
     }
 

@@ -1,5 +1,7 @@
 #include "physics/SdkOutputStream.h"
 
+#include "app/Report.h"
+
 #include <cstdio>
 
 void SdkOutputStream::reportError(int code, const char* message) const
@@ -10,6 +12,6 @@ void SdkOutputStream::reportError(int code, const char* message) const
 
 void SdkOutputStream::print(const char* message) const
 {
-    std::printf("SDK says: %s\n", message ? message : "");
+    report("SDK says: %s\n", message ? message : "");
     std::fflush(stdout);
 }

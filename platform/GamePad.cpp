@@ -1,10 +1,11 @@
 #include "platform/GamePad.h"
 
+#include "app/Report.h"
+
 #include <SDL.h>
 
 #include <algorithm>
 #include <cmath>
-#include <cstdio>
 
 GamePad::GamePad()
 {
@@ -13,7 +14,7 @@ GamePad::GamePad()
     SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
     started = SDL_InitSubSystem(SDL_INIT_GAMECONTROLLER) == 0;
     if (!started) {
-        std::printf("Game controllers unavailable: %s\n", SDL_GetError());
+        report("Game controllers unavailable: %s\n", SDL_GetError());
         return;
     }
     // The state is polled; queued events would only pile up unread.

@@ -1,5 +1,6 @@
 #include "render/RenderManager.h"
 
+#include "app/Report.h"
 #include "effects/ShaderManager.h"
 #include "level/MaterialManager.h"
 #include "level/TextureManager.h"
@@ -16,7 +17,6 @@
 #include <GL/glew.h>
 
 #include <cassert>
-#include <cstdio>
 #include <set>
 
 namespace {
@@ -178,13 +178,13 @@ void RenderManager::switchRenderMethod()
     renderMethod = renderMethod >= RENDERMETHOD_VERTEXBUFFER ? RENDERMETHOD_IMMEDIATE : renderMethod + 1;
     switch (renderMethod) {
     case RENDERMETHOD_IMMEDIATE:
-        std::printf("RENDERMETHOD_IMMEDIATE set\n");
+        report("RENDERMETHOD_IMMEDIATE set\n");
         break;
     case RENDERMETHOD_VERTEXARRAY:
-        std::printf("RENDERMETHOD_VERTEXARRAY set\n");
+        report("RENDERMETHOD_VERTEXARRAY set\n");
         break;
     default:
-        std::printf("RENDERMETHOD_VERTEXBUFFER set\n");
+        report("RENDERMETHOD_VERTEXBUFFER set\n");
         break;
     }
 }

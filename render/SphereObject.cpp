@@ -1,9 +1,9 @@
 #include "render/SphereObject.h"
 
+#include "app/Report.h"
 #include "render/GeometryBuilder.h"
 
 #include <cmath>
-#include <cstdio>
 
 void SphereObject::init(int objectId, float sphereRadius, int spherePrecision, const Vector3& center, int material,
                         bool flag1, bool flag2, int moving)
@@ -12,7 +12,7 @@ void SphereObject::init(int objectId, float sphereRadius, int spherePrecision, c
     radius = std::fabs(sphereRadius);
     precision = GeometryBuilder::spherePrecision(spherePrecision);
     if (spherePrecision > precision)
-        std::printf("Sphere precision %d is too high, using %d\n", spherePrecision, precision);
+        report("Sphere precision %d is too high, using %d\n", spherePrecision, precision);
     GeometryBuilder::sphere(*this, radius, precision, flag2 ? center : Vector3());
     build();
 }

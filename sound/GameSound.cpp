@@ -1,10 +1,10 @@
 #include "sound/GameSound.h"
 
+#include "app/Report.h"
 #include "sound/Sound.h"
 #include "sound/SoundMode.h"
 
 #include <cassert>
-#include <cstdio>
 
 namespace {
 const unsigned int REQUIRED_VERSION = 0x40619;
@@ -18,7 +18,7 @@ bool succeeded(SoundResult result)
 {
     if (result == SOUND_OK)
         return true;
-    printf("FMOD error! (%d) %s\n", static_cast<int>(result), soundErrorString(result));
+    report("FMOD error! (%d) %s\n", static_cast<int>(result), soundErrorString(result));
     return false;
 }
 }  // namespace
@@ -44,7 +44,7 @@ void GameSound::start()
     unsigned int version = 0;
     succeeded(soundSystem->getVersion(&version));
     if (version < REQUIRED_VERSION)
-        printf("Error!  You are using an old version of FMOD %08x.  This program requires %08x\n",
+        report("Error!  You are using an old version of FMOD %08x.  This program requires %08x\n",
                version, REQUIRED_VERSION);
 
     succeeded(soundSystem->init(CHANNEL_COUNT));
@@ -106,7 +106,7 @@ Sound* GameSound::createSound(const char* fileName, unsigned int loopMode)
     Sound* sound = nullptr;
     if (!succeeded(soundSystem->createSound(fileName, SOUND_CREATESAMPLE, &sound))) {
         // The library's line has no room for the file; it gets a line of its own.
-        printf("Sound file %s could not be loaded\n", fileName);
+        report("Sound file %s could not be loaded\n", fileName);
         return nullptr;
     }
     succeeded(sound->setMode(loopMode));
