@@ -39,25 +39,6 @@ protected:
     DataPaths* paths = nullptr;
 };
 
-TEST_F(DataPathsTest, InstalledBinaryReadsDataBesideItAndABuildTreeFromTheStartFolder)
-{
-    fs::create_directories(base / "prefix/bin");
-    fs::create_directories(base / "prefix/share/pitchroll/data");
-    paths->locate((base / "prefix/bin/pitchroll").string());
-    EXPECT_EQ(paths->dataRoot(), fs::canonical(base / "prefix/share/pitchroll").string());
-    EXPECT_EQ(paths->startFolder(), fs::canonical(base / "start").string());
-    ASSERT_TRUE(paths->enterDataRoot());
-    EXPECT_EQ(fs::current_path(), fs::canonical(base / "prefix/share/pitchroll"));
-
-    // A share/pitchroll without data is not an installation.
-    fs::remove_all(base / "prefix/share/pitchroll/data");
-    fs::current_path(base / "start");
-    paths->locate((base / "prefix/bin/pitchroll").string());
-    EXPECT_EQ(paths->dataRoot(), paths->startFolder());
-    paths->locate("");
-    EXPECT_EQ(paths->dataRoot(), paths->startFolder());
-}
-
 TEST_F(DataPathsTest, FoldersFollowTheXdgVariablesAndIgnoreRelativeOnes)
 {
     paths->locate("");

@@ -163,35 +163,6 @@ TEST_F(InputManagerTest, InAWindowTheCursorWrapsAtTheWindowEdgesAlsoWhenItJumped
     EXPECT_TRUE(cursor->warps.empty());
 }
 
-TEST_F(InputManagerTest, ControllerButtonsPressTheirKeysOnceAndWindowLossIsReportedOnce)
-{
-    PadState pad;
-    pad.a = true;
-    input->setPadState(pad);
-    input->setPadState(pad);  // held: still one press
-    EXPECT_TRUE(input->wasKeyPressed('\r'));
-    EXPECT_FALSE(input->wasKeyPressed('\r'));
-    pad.a = false;
-    pad.b = true;
-    input->setPadState(pad);
-    EXPECT_FALSE(input->isKeyDown('\r'));
-    EXPECT_TRUE(input->wasKeyPressed('r'));
-    pad.b = false;
-    pad.start = true;
-    pad.leftX = 0.5f;
-    input->setPadState(pad);
-    EXPECT_TRUE(input->wasKeyPressed('\r'));
-    EXPECT_EQ(input->padState().leftX, 0.5f);
-
-    EXPECT_FALSE(input->wasDeactivated());
-    input->setWindowActive(false);
-    input->setWindowActive(false);
-    EXPECT_TRUE(input->wasDeactivated());
-    EXPECT_FALSE(input->wasDeactivated());
-    input->setWindowActive(true);
-    EXPECT_FALSE(input->wasDeactivated());
-}
-
 TEST_F(InputManagerTest, UnreadableCursorGivesNoMovement)
 {
     cursor->readable = false;
