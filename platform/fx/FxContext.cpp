@@ -1,5 +1,6 @@
 #include "platform/fx/FxContext.h"
 
+#include "app/DataFile.h"
 #include "platform/fx/FxEffect.h"
 #include "platform/fx/FxParameter.h"
 #include "platform/fx/FxPass.h"
@@ -9,8 +10,6 @@
 #include <GL/glew.h>
 
 #include <algorithm>
-#include <fstream>
-#include <iterator>
 
 namespace {
 
@@ -38,17 +37,16 @@ const char* typeName(FxUniformType type)
     return "?";
 }
 
-// The whole file, or false when it cannot be read. Reads at most one byte more than
-// the parser accepts, so that a huge file is refused without being loaded.
+// The whole file, or false when it cannot be read or is no regular file (a pipe
+// would block the game at open). Keeps at most one byte more than the parser
+// accepts, so that a huge file is refused.
 bool readFile(const char* fileName, std::string& text)
 {
-    std::ifstream file(fileName, std::ios::binary);
-    if (!file)
+    if (DataFile::read(fileName, text) != DataFile::READ)
         return false;
-    text.assign(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
     if (text.size() > FxSource::MAX_TEXT)
         text.resize(FxSource::MAX_TEXT + 1);
-    return !file.bad();
+    return true;
 }
 
 }  // namespace

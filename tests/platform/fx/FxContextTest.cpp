@@ -10,6 +10,8 @@
 
 #include <fstream>
 #include <string>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 
@@ -134,6 +136,14 @@ TEST_F(FxContextTest, FailuresAndBadHandlesAreReportedOnceWithTheirText)
     EXPECT_EQ(error(), FX_FILE_ERROR);
     EXPECT_EQ(lastText, "cannot read effect file no/such/effect.cgfx");
     EXPECT_EQ(error(), FX_NO_ERROR) << "reading the error clears it";
+    // A pipe in place of the file: opening it for reading would wait for ever.
+    const std::string pipe = testing::TempDir() + "fx-pipe.cgfx";
+    unlink(pipe.c_str());
+    ASSERT_EQ(mkfifo(pipe.c_str(), 0600), 0);
+    EXPECT_EQ(context.createEffectFromFile(pipe.c_str()), nullptr);
+    EXPECT_EQ(error(), FX_FILE_ERROR);
+    EXPECT_EQ(lastText, "cannot read effect file " + pipe);
+    unlink(pipe.c_str());
 
     const std::string bad = writeEffect("fx-bad.cgfx", "technique t {\n pass p {\n DepthTest = true;\n"
                                                        " VertexShader = x; FragmentShader = x; } }\n"
