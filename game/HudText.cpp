@@ -33,10 +33,27 @@ void HudText::begin()
 void HudText::print(const char* text, const int& font, const int& x, const int& y, const float& r,
                     const float& g, const float& b)
 {
+    const bool drawable = text && font >= 0 && font < FONT_COUNT;
+    // A dark rim one pixel wide keeps light text readable over a bright scene.
+    if (drawable) {
+        glColor3f(0.0f, 0.0f, 0.0f);
+        for (int dy = -1; dy <= 1; ++dy) {
+            for (int dx = -1; dx <= 1; ++dx) {
+                if (dx == 0 && dy == 0)
+                    continue;
+                glRasterPos2f(static_cast<float>(x + dx), static_cast<float>(y + dy));
+                drawLine(text, font);
+            }
+        }
+    }
     glColor3f(r, g, b);
     glRasterPos2f(static_cast<float>(x), static_cast<float>(y));
-    if (!text || font < 0 || font >= FONT_COUNT)
-        return;
+    if (drawable)
+        drawLine(text, font);
+}
+
+void HudText::drawLine(const char* text, const int& font)
+{
     for (const char* c = text; *c; ++c)
         glutBitmapCharacter(FONTS[font], static_cast<unsigned char>(*c));
 }

@@ -15,8 +15,8 @@ public:
     void reshape(const int& w, const int& h);
     // Lighting and texturing off, overlay projection loaded (not saved).
     void begin();
-    // One line with its baseline at (x, y) window pixels. An unknown font draws
-    // nothing, but colour and raster position are still set.
+    // One line with its baseline at (x, y) window pixels, with a dark outline.
+    // An unknown font draws nothing, but colour and raster position are still set.
     void print(const char* text, const int& font, const int& x, const int& y, const float& r,
                const float& g, const float& b);
     // Lighting and texturing on again.
@@ -24,6 +24,8 @@ public:
 
 private:
     HudText() = default;
+    // The characters at the current raster position in the current raster colour.
+    void drawLine(const char* text, const int& font);
 
     unsigned int orthoList = 0;  // GL display list with the overlay projection
 };
