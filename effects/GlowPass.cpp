@@ -9,12 +9,12 @@
 
 namespace {
 
-GLuint makeColourTexture(int size)
+GLuint makeColourTexture(int width, int height)
 {
     GLuint texture = 0;
     glGenTextures(1, &texture);
     glBindTexture(GL_TEXTURE_2D, texture);
-    glTexImage2D(GL_TEXTURE_2D, 0, GL_RGB, size, size, 0, GL_RGB, GL_UNSIGNED_BYTE, nullptr);
+    glTexImage2D(GL_TEXTURE_2D, 0, GL_RGB, width, height, 0, GL_RGB, GL_UNSIGNED_BYTE, nullptr);
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR);
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_CLAMP_TO_EDGE);
@@ -22,13 +22,13 @@ GLuint makeColourTexture(int size)
     return texture;
 }
 
-// A framebuffer with a depth renderbuffer of size x size.
-void makeTarget(int size, GLuint& framebuffer, GLuint& depth)
+// A framebuffer with a depth renderbuffer of width x height.
+void makeTarget(int width, int height, GLuint& framebuffer, GLuint& depth)
 {
     glGenFramebuffersEXT(1, &framebuffer);
     glGenRenderbuffersEXT(1, &depth);
     glBindRenderbufferEXT(GL_RENDERBUFFER_EXT, depth);
-    glRenderbufferStorageEXT(GL_RENDERBUFFER_EXT, GL_DEPTH_COMPONENT24, size, size);
+    glRenderbufferStorageEXT(GL_RENDERBUFFER_EXT, GL_DEPTH_COMPONENT24, width, height);
     glBindRenderbufferEXT(GL_RENDERBUFFER_EXT, 0);
 }
 
@@ -51,23 +51,36 @@ void fullScreenQuad()
 
 GlowPass::~GlowPass()
 {
+    release();
+}
+
+void GlowPass::release()
+{
+    if (!sceneFramebuffer)
+        return;
     const GLuint framebuffers[] = {sceneFramebuffer, glowFramebuffer};
     const GLuint renderbuffers[] = {sceneDepth, glowDepth};
     const GLuint textures[] = {sceneTexture, glowTexture, blurTexture};
-    if (sceneFramebuffer) {
-        glDeleteFramebuffersEXT(2, framebuffers);
-        glDeleteRenderbuffersEXT(2, renderbuffers);
-        glDeleteTextures(3, textures);
-    }
+    glDeleteFramebuffersEXT(2, framebuffers);
+    glDeleteRenderbuffersEXT(2, renderbuffers);
+    glDeleteTextures(3, textures);
+    sceneFramebuffer = 0;
 }
 
-void GlowPass::create()
+void GlowPass::resize(int windowWidth, int windowHeight)
 {
-    makeTarget(SCENE_SIZE, sceneFramebuffer, sceneDepth);
-    sceneTexture = makeColourTexture(SCENE_SIZE);
-    makeTarget(GLOW_SIZE, glowFramebuffer, glowDepth);
-    glowTexture = makeColourTexture(GLOW_SIZE);
-    blurTexture = makeColourTexture(GLOW_SIZE);
+    windowWidth = windowWidth > 0 ? windowWidth : 1;
+    windowHeight = windowHeight > 0 ? windowHeight : 1;
+    if (sceneFramebuffer && windowWidth == width && windowHeight == height)
+        return;
+    release();
+    width = windowWidth;
+    height = windowHeight;
+    makeTarget(width, height, sceneFramebuffer, sceneDepth);
+    sceneTexture = makeColourTexture(width, height);
+    makeTarget(glowWidth(), glowHeight(), glowFramebuffer, glowDepth);
+    glowTexture = makeColourTexture(glowWidth(), glowHeight());
+    blurTexture = makeColourTexture(glowWidth(), glowHeight());
     glBindTexture(GL_TEXTURE_2D, 0);
 }
 
@@ -81,9 +94,10 @@ void GlowPass::attach(unsigned int framebuffer, unsigned int colour, unsigned in
 void GlowPass::bindSceneTarget() const
 {
     attach(sceneFramebuffer, sceneTexture, sceneDepth);
+    glViewport(0, 0, width, height);
 }
 
-void GlowPass::render(int windowWidth, int windowHeight, bool toggle)
+void GlowPass::render(bool toggle)
 {
     ShaderManager* shader = ShaderManager::instance();
     glDisable(GL_DEPTH_TEST);
@@ -93,22 +107,22 @@ void GlowPass::render(int windowWidth, int windowHeight, bool toggle)
     glMatrixMode(GL_PROJECTION);
     glLoadIdentity();
 
-    // The bright parts of the scene, at half resolution.
+    // The bright parts of the scene, at reduced resolution; the linear filter
+    // averages the scene texels that fall on one glow texel.
     attach(glowFramebuffer, glowTexture, glowDepth);
-    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
-    glViewport(0, 0, GLOW_SIZE, GLOW_SIZE);
+    glViewport(0, 0, glowWidth(), glowHeight());
     shader->setTexture(EFFECTPARAMETER_TEXTUREMAP, sceneTexture);
     shader->setPass("glowShade");
     fullScreenQuad();
     glBindFramebufferEXT(GL_FRAMEBUFFER_EXT, 0);
     shader->resetPass();
 
-    blur(glowTexture, blurTexture, BLUR_STEP, 0.0f);
-    blur(blurTexture, glowTexture, 0.0f, BLUR_STEP);
+    blur(glowTexture, blurTexture, 1.0f / static_cast<float>(glowWidth()), 0.0f);
+    blur(blurTexture, glowTexture, 0.0f, 1.0f / static_cast<float>(glowHeight()));
     shader->resetPass();
 
-    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
-    glViewport(0, 0, windowWidth, windowHeight);
+    // The quad covers the whole window, so nothing needs clearing first.
+    glViewport(0, 0, width, height);
     if (toggle) {
         glowEnabled = !glowEnabled;
         std::printf(glowEnabled ? "glow used\n" : "glow not used\n");
@@ -131,8 +145,8 @@ void GlowPass::render(int windowWidth, int windowHeight, bool toggle)
     shader->resetPass();
 }
 
-// One direction of the blur from source into target; the viewport stays at the
-// glow size.
+// One direction of the blur from source into target, one glow texel per step;
+// the viewport stays at the glow size.
 void GlowPass::blur(unsigned int source, unsigned int target, float xOffset, float yOffset) const
 {
     ShaderManager* shader = ShaderManager::instance();

@@ -45,7 +45,10 @@ int specialKey(int glutKey)
 
 }  // namespace
 
-Game::Game() = default;
+Game::Game()
+    : ballWatch(GamePhysic::NO_HIT_DISTANCE)
+{
+}
 
 Game::~Game() = default;
 
@@ -95,7 +98,7 @@ void Game::init()
 
     glTexEnvf(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_MODULATE);
     glEnable(GL_TEXTURE_2D);
-    glow.create();
+    glow.resize(windowWidth, windowHeight);
 
     particleRenderer = new ParticleRenderer();
     particleRenderer->load("data/Textures/particle.tga", PARTICLE_CAPACITY);
@@ -133,10 +136,7 @@ void Game::loadLevel(const char* fileName)
 
     clock.elapsedTime = 0.0;
     ballOutside = false;
-    jumpHeight = 0.0f;
-    airborne = false;
-    previousBallHeight = 0.0f;
-    previousGroundDistance = 0.0f;
+    ballWatch.restart();
     levelFinished = false;
 
     ShadowMapper* shadows = ShadowMapper::instance();
@@ -170,6 +170,7 @@ void Game::destroyBall()
 void Game::update()
 {
     clock.measure();
+    passTimer.begin();
     sound.update();
     GamePhysic* physics = GamePhysic::instance();
     if (!paused)
@@ -197,6 +198,7 @@ void Game::update()
         physics->UpdateMovingElements(static_cast<float>(clock.frameTime));
         physics->Simulate();
     }
+    passTimer.mark(PassTimer::UPDATE);
     glutPostRedisplay();
 }
 
@@ -232,59 +234,45 @@ void Game::publishEyeToBall()
         frame.eyeToBall = Ray(eye, toBall);
 }
 
-// The ball checks of a running frame: a jump too high, reaching the target,
-// leaving the ground, falling out of the level, or rolling (a trail).
+// The ball checks of a running frame: the watch's verdict on the ball's height
+// and the target, acted on here; a rolling ball leaves a trail.
 void Game::checkBall()
 {
     GamePhysic* physics = GamePhysic::instance();
-    const float height = ball->heightAboveGround();
-    const Vector3 velocity = physics->GetActorVelocity(ball->getActorId());
     const Vector3 position = ball->position();
-
-    // Jump tracking: a ball that rose more than JUMP_HEIGHT above the surface is
-    // lost once it is back within JUMP_RESET_HEIGHT of the level it started from.
-    if (std::fabs(previousGroundDistance - height) > JUMP_RESET_HEIGHT) {
+    const BallWatch::Verdict verdict = ballWatch.check(
+        position.y, ball->heightAboveGround(), !levelFinished && level->playable && level->isTargetReached(position));
+    if (verdict.tracking == BallWatch::TRACKING_RESET)
         std::printf("reset\n");
-        jumpHeight = 0.0f;
-        airborne = false;
-    } else if (jumpHeight > JUMP_RESET_HEIGHT) {
+    else if (verdict.tracking == BallWatch::TRACKING_REDUCING)
         std::printf("reducing\n");
-        jumpHeight -= previousBallHeight - position.y;
-    } else if (airborne) {
+
+    switch (verdict.event) {
+    case BallWatch::EVENT_JUMPED:
         loseBall(position);
         std::printf("Ball jumped to high! Press 'r' to reset ball\n");
         paused = true;
         ballLost = true;
-        airborne = false;
-    } else {
-        airborne = false;
-    }
-    previousBallHeight = position.y;
-    previousGroundDistance = height;
-    if (ballLost)
-        return;
-
-    const Vector3 now = ball->position();
-    if (level->playable && level->isTargetReached(now) && !levelFinished) {
-        finishLevel(now);
-        std::printf("Target reached!\n");
-        return;
-    }
-    if (height > JUMP_HEIGHT && height < physics->NoHitDistance()) {
-        if (!airborne)
-            jumpHeight = height;
-        airborne = true;
-        return;
-    }
-    if (position.y < FALL_DEPTH) {
+        break;
+    case BallWatch::EVENT_FELL_OUT:
         loseBall(position);
         ballOutside = true;
         paused = true;
         ballLost = true;
-        return;
+        break;
+    case BallWatch::EVENT_TARGET_REACHED:
+        finishLevel(position);
+        std::printf("Target reached!\n");
+        break;
+    case BallWatch::EVENT_AIRBORNE:
+        break;
+    case BallWatch::EVENT_NONE: {
+        const Vector3 velocity = physics->GetActorVelocity(ball->getActorId());
+        if (std::sqrt(velocity.x * velocity.x + velocity.z * velocity.z) > TRAIL_SPEED)
+            particleEffects->trail(position, velocity, static_cast<float>(clock.elapsedTime));
+        break;
     }
-    if (std::sqrt(velocity.x * velocity.x + velocity.z * velocity.z) > TRAIL_SPEED)
-        particleEffects->trail(position, velocity, static_cast<float>(clock.elapsedTime));
+    }
 }
 
 // What every loss does: the ball vanishes in a burst with its sound, and the level
@@ -478,6 +466,7 @@ void Game::reshape(int w, int h)
     glEndList();
     HudText::instance()->reshape(w, h);
     ShadowMapper::instance()->setWindowSize(w, h);
+    glow.resize(w, h);
 }
 
 void Game::display()
@@ -485,7 +474,9 @@ void Game::display()
     glColor3f(1.0f, 1.0f, 1.0f);
     // The glow pass of the last frame left depth testing off.
     glEnable(GL_DEPTH_TEST);
+    passTimer.begin();
     renderDepthPass();
+    passTimer.mark(PassTimer::SHADOW);
 
     // The scene into the glow pass's square target; nothing fades while play is stopped.
     RenderManager* renderManager = RenderManager::instance();
@@ -493,7 +484,6 @@ void Game::display()
     glow.bindSceneTarget();
     if (levelFinished || ballLost || ballOutside)
         renderManager->setNoAlphaBlending(true);
-    glViewport(0, 0, GlowPass::SCENE_SIZE, GlowPass::SCENE_SIZE);
     renderPass = 2;
     FrameData& frame = FrameData::shared();
     frame.renderPass = renderPass;
@@ -503,17 +493,21 @@ void Game::display()
     glBindTexture(GL_TEXTURE_2D, 0);
     GamePhysic::instance()->RenderDebugView();
     glBindFramebufferEXT(GL_FRAMEBUFFER_EXT, 0);
+    passTimer.mark(PassTimer::OVERLAY);
 
     // The glow pass and the text are never drawn in wireframe.
     glPolygonMode(GL_FRONT_AND_BACK, GL_FILL);
-    glow.render(windowWidth, windowHeight, InputManager::instance()->wasKeyPressed('g'));
+    glow.render(InputManager::instance()->wasKeyPressed('g'));
     glPolygonMode(GL_FRONT_AND_BACK, wireframe ? GL_LINE : GL_FILL);
+    passTimer.mark(PassTimer::GLOW);
 
     clock.updateCounterText();
     drawText();
     if (InputManager::instance()->wasKeyPressed(specialKey(GLUT_KEY_F12)))
         showMessage(screenshots.capture(windowWidth, windowHeight).c_str());
+    passTimer.mark(PassTimer::OVERLAY);
     glutSwapBuffers();
+    passTimer.mark(PassTimer::SWAP);
 }
 
 // The whole scene from the light into the shadow map: nothing fades, one
@@ -550,8 +544,6 @@ void Game::renderScene()
     glClearColor(0.0f, 0.0f, 0.0f, 1.0f);
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
     RenderManager* renderManager = RenderManager::instance();
-    if (level)
-        renderManager->renderSkyBox(camera->pitch, camera->yaw);
     camera->apply();
     light->applyPosition();
 
@@ -570,8 +562,14 @@ void Game::renderScene()
     renderManager->render(useDisplayLists);
     if (ball)
         ball->render(useDisplayLists);
+    shader->resetPass();
+    // The sky only where the opaque objects left the view free; blended objects
+    // go over it.
+    if (level)
+        renderManager->renderSkyBox(camera->pitch, camera->yaw);
     renderManager->renderTransparent(useDisplayLists);
     shader->resetPass();
+    passTimer.mark(PassTimer::SCENE);
     particleRenderer->render();
 }
 

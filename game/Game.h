@@ -2,7 +2,9 @@
 
 #include "app/Singleton.h"
 #include "effects/GlowPass.h"
+#include "game/BallWatch.h"
 #include "game/FrameClock.h"
+#include "game/PassTimer.h"
 #include "game/ScreenshotWriter.h"
 #include "game/StatusText.h"
 #include "game/TimeBoard.h"
@@ -26,9 +28,6 @@ class Game : public Singleton<Game> {
 public:
     static constexpr float BALL_RADIUS = 3.0f;
     static constexpr int PARTICLE_CAPACITY = 50000;
-    static constexpr float JUMP_RESET_HEIGHT = 13.5f;  // change of the ground below that restarts jump tracking
-    static constexpr float JUMP_HEIGHT = 15.0f;        // above the surface below: airborne
-    static constexpr float FALL_DEPTH = -100.0f;       // ball y below this: fell out of the level
     static constexpr float TRAIL_SPEED = 0.1f;         // horizontal speed above which the ball leaves a trail
 
     ~Game() override;
@@ -46,6 +45,11 @@ public:
     void shutdown();
     // Replaces the level with level index (0 to GAME_WORLD_COUNT - 1) from its start.
     void startLevel(int index);
+
+    // For the frame benchmark: the pass split, the cap and the camera it places.
+    PassTimer passTimer;
+    FrameClock& frameClock() { return clock; }
+    Camera& view() { return *camera; }
 
 private:
     Game();
@@ -82,10 +86,7 @@ private:
     bool ballLost = false;
     bool levelFinished = false;
     bool ballOutside = false;
-    bool airborne = false;
-    float jumpHeight = 0.0f;             // height tracked during a jump
-    float previousBallHeight = 0.0f;     // ball y at the previous check
-    float previousGroundDistance = 0.0f; // height above the surface below at the previous check
+    BallWatch ballWatch;  // airborne and jump state
 
     int renderPass = 0;  // 1 while the shadow depth pass draws, 2 the scene pass
     Light* light = nullptr;

@@ -42,6 +42,13 @@ GLenum pixelFormat(unsigned int channels)
     }
 }
 
+bool compressionPaysHere()
+{
+    static const bool pays =
+        TextureManager::compressionPays(reinterpret_cast<const char*>(glGetString(GL_RENDERER)));
+    return pays;
+}
+
 GLint internalFormat(GLenum format, bool compress)
 {
     if (!compress)
@@ -105,7 +112,7 @@ GLuint createTexture(const Levels& levels, unsigned int width, unsigned int heig
     // at its last level instead of being incomplete.
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAX_LEVEL, static_cast<GLint>(levels.size()) - 1);
 
-    const GLint storage = internalFormat(format, compress);
+    const GLint storage = internalFormat(format, compress && compressionPaysHere());
     for (std::size_t i = 0; i < levels.size(); ++i) {
         const int level = static_cast<int>(i);
         glTexImage2D(GL_TEXTURE_2D, level, storage,
@@ -218,6 +225,17 @@ void TextureManager::setMipmapMode(const int& mode)
         glBindTexture(GL_TEXTURE_2D, texture.name);
         glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, minFilter(filterMode, mipmapMode));
     }
+}
+
+bool TextureManager::compressionPays(const char* renderer)
+{
+    if (!renderer)
+        return true;
+    for (const char* software : {"llvmpipe", "softpipe", "swrast", "Software Rasterizer"}) {
+        if (std::strstr(renderer, software))
+            return false;
+    }
+    return true;
 }
 
 unsigned int TextureManager::levelExtent(unsigned int extent, int level)

@@ -40,6 +40,11 @@ public:
     // Width or height of mipmap level `level` of an image whose level 0 has
     // `extent`: halved per level, never below 1 so non-square chains end at 1x1.
     static unsigned int levelExtent(unsigned int extent, int level);
+    // Whether S3TC compression pays on the GL renderer of that name. A software
+    // rasterizer decodes a compressed texel from its block on every sample, which
+    // takes twice the time of an uncompressed one; there, textures asked to be
+    // compressed stay uncompressed. Graphics cards save memory and bandwidth.
+    static bool compressionPays(const char* renderer);
 
 private:
     struct CacheEntry {

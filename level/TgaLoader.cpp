@@ -68,8 +68,10 @@ int fullChainLength(unsigned int width, unsigned int height)
     return count;
 }
 
-// Appends levels 1.. to `levels`, each scaled down from level 0. A level GLU
-// cannot build ends the chain there; the levels so far stay usable.
+// Appends levels 1.. to `levels`, each scaled down from the level before it:
+// for halved sizes GLU's box filter then reads four texels per new one, where
+// scaling every level from level 0 would read the whole image each time. A
+// level GLU cannot build ends the chain there; the levels so far stay usable.
 void buildMipmaps(const char* fileName, std::vector<std::vector<std::uint8_t>>& levels,
                   unsigned int width, unsigned int height, unsigned int channels)
 {
@@ -80,9 +82,9 @@ void buildMipmaps(const char* fileName, std::vector<std::vector<std::uint8_t>>& 
         const unsigned int levelWidth = TextureManager::levelExtent(width, i);
         const unsigned int levelHeight = TextureManager::levelExtent(height, i);
         std::vector<std::uint8_t> level(std::size_t{levelWidth} * levelHeight * channels);
-        const GLint error = gluScaleImage(format, static_cast<GLint>(width),
-                                          static_cast<GLint>(height), GL_UNSIGNED_BYTE,
-                                          levels[0].data(), static_cast<GLint>(levelWidth),
+        const GLint error = gluScaleImage(format, static_cast<GLint>(TextureManager::levelExtent(width, i - 1)),
+                                          static_cast<GLint>(TextureManager::levelExtent(height, i - 1)),
+                                          GL_UNSIGNED_BYTE, levels.back().data(), static_cast<GLint>(levelWidth),
                                           static_cast<GLint>(levelHeight), GL_UNSIGNED_BYTE,
                                           level.data());
         if (error != 0) {

@@ -2,6 +2,9 @@
 
 #include "math/Ray.h"
 
+#include <algorithm>
+#include <cmath>
+
 void BoundingBox::grow(const Vector3& p)
 {
     if (p.x < min.x) min.x = p.x;
@@ -22,6 +25,16 @@ void BoundingBox::grow(const Vector3* points, int count, std::size_t stride)
 Vector3 BoundingBox::center() const
 {
     return (min + max) * 0.5f;
+}
+
+float BoundingBox::distanceTo(const Vector3& point) const
+{
+    if (min.x > max.x)
+        return 1.0e30f;
+    const float dx = std::max({min.x - point.x, 0.0f, point.x - max.x});
+    const float dy = std::max({min.y - point.y, 0.0f, point.y - max.y});
+    const float dz = std::max({min.z - point.z, 0.0f, point.z - max.z});
+    return std::sqrt(dx * dx + dy * dy + dz * dz);
 }
 
 bool BoundingBox::intersectsSegment(const Ray& ray, float length) const

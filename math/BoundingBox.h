@@ -17,6 +17,9 @@ public:
     // count points, stride bytes apart (a Vertex array's positions, for example).
     void grow(const Vector3* points, int count, std::size_t stride = sizeof(Vector3));
     Vector3 center() const;
+    // Distance from point to the nearest point of the box; 0 inside. An empty
+    // (inverted) box is everywhere far away.
+    float distanceTo(const Vector3& point) const;
     // Does the segment origin .. origin + direction * length touch the box?
     bool intersectsSegment(const Ray& ray, float length) const;
 };

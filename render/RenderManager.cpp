@@ -210,7 +210,11 @@ void RenderManager::loadSkyBox(const std::string names[SKYBOX_FACES])
 
 void RenderManager::renderSkyBox(float pitch, float yaw)
 {
-    glDisable(GL_DEPTH_TEST);
+    glPushAttrib(GL_DEPTH_BUFFER_BIT | GL_VIEWPORT_BIT);
+    glEnable(GL_DEPTH_TEST);
+    glDepthFunc(GL_LEQUAL);
+    glDepthMask(GL_FALSE);
+    glDepthRange(1.0, 1.0);
     glDisable(GL_LIGHTING);
     glColor3f(1.0f, 1.0f, 1.0f);
     glActiveTextureARB(GL_TEXTURE0_ARB);
@@ -218,6 +222,7 @@ void RenderManager::renderSkyBox(float pitch, float yaw)
     {
         // Turned with the camera but never moved: the box stays around the eye.
         const MatrixScope scope;
+        glLoadIdentity();
         glRotatef(pitch, 1.0f, 0.0f, 0.0f);
         glRotatef(yaw, 0.0f, 1.0f, 0.0f);
         for (int i = 0; i < SKYBOX_FACES; ++i) {
@@ -231,6 +236,6 @@ void RenderManager::renderSkyBox(float pitch, float yaw)
         }
     }
     glBindTexture(GL_TEXTURE_2D, 0);
-    glEnable(GL_DEPTH_TEST);
+    glPopAttrib();
     glEnable(GL_LIGHTING);
 }

@@ -78,7 +78,10 @@ public:
     // The six sky box textures, in the order of SKYBOX_FACES.
     void loadSkyBox(const std::string names[SKYBOX_FACES]);
     // Draws the sky box around the eye, turned by the camera's pitch and yaw
-    // (degrees), with depth test and lighting off; call with the identity modelview.
+    // (degrees), behind whatever was drawn before: at the far end of the depth
+    // range, only where the depth buffer is still clear, without writing depth.
+    // Drawn after the opaque objects, it fills only the pixels they left free.
+    // Lighting off, then on; the modelview matrix is its own and comes back.
     void renderSkyBox(float pitch, float yaw);
 
     SceneNode* getRoot() const { return root; }

@@ -106,16 +106,18 @@ void RenderObject::build()
                         static_cast<GLsizeiptrARB>(indexCount) * static_cast<GLsizeiptrARB>(sizeof(std::uint32_t)),
                         indices, GL_STATIC_DRAW_ARB);
     }
-
-    listImmediate = glGenLists(1);
-    glNewList(listImmediate, GL_COMPILE);
-    drawImmediate();
-    glEndList();
-    listVertexArray = glGenLists(1);
-    glNewList(listVertexArray, GL_COMPILE);
-    drawVertexArray();
-    glEndList();
     glFlush();
+}
+
+unsigned int RenderObject::recordedList(unsigned int& list, void (RenderObject::*draw)() const)
+{
+    if (!list) {
+        list = glGenLists(1);
+        glNewList(list, GL_COMPILE);
+        (this->*draw)();
+        glEndList();
+    }
+    return list;
 }
 
 void RenderObject::update(float dt, const Matrix4& parent, bool noFade)
@@ -131,6 +133,8 @@ void RenderObject::update(float dt, const Matrix4& parent, bool noFade)
     } else {
         culled = false;
         occluding = false;
+        const Vector3 eye = Matrix4::transformPoint(Matrix4::inverseAffine(worldMatrix), frame.eyePosition);
+        nearEye = boundingBox.distanceTo(eye) < STEEP_PARALLAX_DISTANCE;
         if (!fadeable || noFade)
             return;
         nearest = occlusionDistance();
@@ -226,13 +230,13 @@ void RenderObject::render(int renderMethod, bool useDisplayLists, bool useStored
     switch (renderMethod) {
     case RENDERMETHOD_IMMEDIATE:
         if (useDisplayLists)
-            glCallList(listImmediate);
+            glCallList(recordedList(listImmediate, &RenderObject::drawImmediate));
         else
             drawImmediate();
         break;
     case RENDERMETHOD_VERTEXARRAY:
         if (useDisplayLists)
-            glCallList(listVertexArray);
+            glCallList(recordedList(listVertexArray, &RenderObject::drawVertexArray));
         else
             drawVertexArray();
         break;

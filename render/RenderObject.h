@@ -22,6 +22,7 @@ public:
     static constexpr float MIN_ALPHA = 0.25f;       // a faded object never becomes fainter
     static constexpr float FADE_NEAR_LIMIT = 1.0f;  // occluders this close to the eye do not fade
     static constexpr float NO_OCCLUDER = 10000.0f;  // distance queued when nothing was hit
+    static constexpr float STEEP_PARALLAX_DISTANCE = 75.0f;  // world units from the eye
 
     RenderObject() = default;
     virtual ~RenderObject() = default;
@@ -49,8 +50,16 @@ public:
     // Scene nodes order their objects by this: material id, bit 5 = normal map.
     int sortKey() const { return sortMaterialId | (static_cast<int>(sortHasNormalMap) << 5); }
     bool hasNormalMap() const { return sortHasNormalMap; }
-    // The effect pass for this object's material: parallax mapping with a normal map.
-    const char* effectPass() const { return sortHasNormalMap ? "parallaxShadowMapping" : "shadowMapping"; }
+    // The effect pass for this object's material: parallax mapping with a normal
+    // map, marching through the relief where the object comes within
+    // STEEP_PARALLAX_DISTANCE of the eye and one offset step beyond, where the
+    // relief spans a texel or two on screen.
+    const char* effectPass() const
+    {
+        if (!sortHasNormalMap)
+            return "shadowMapping";
+        return nearEye ? "parallaxShadowMapping" : "parallaxFarShadowMapping";
+    }
     bool isCulled() const { return culled; }
     bool isOccluding() const { return occluding; }
 
@@ -78,6 +87,10 @@ private:
     float occlusionDistance();
     void drawImmediate() const;
     void drawVertexArray() const;
+    // The display list of list, recorded by draw on first use: the default render
+    // method (buffer objects) never calls lists, and recording two per object
+    // made loading a level slow.
+    unsigned int recordedList(unsigned int& list, void (RenderObject::*draw)() const);
     void drawVertexBuffer() const;
     // Sets the array pointers from base (an address or a buffer offset), draws with
     // the index array at indexPointer and disables the arrays again.
@@ -94,4 +107,5 @@ private:
     unsigned int indexBuffer = 0;
     bool occluding = true;
     bool culled = false;
+    bool nearEye = true;  // within STEEP_PARALLAX_DISTANCE at the last update
 };

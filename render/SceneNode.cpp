@@ -49,14 +49,24 @@ void SceneNode::render(int renderMethod, bool useDisplayLists, bool noAlphaBlend
     glMultMatrixf(nodeMatrix().data());
 
     int lastMaterial = 0;
+    const char* lastPass = nullptr;
     for (const auto& entry : objects) {
         RenderObject* object = entry.second;
         if (object->alpha < 1.0f && !noAlphaBlending)
             continue;  // drawn by the blended pass
-        if (object->materialId != lastMaterial && !depthPass) {
+        if (depthPass) {
+            object->render(renderMethod, useDisplayLists, false);
+            continue;
+        }
+        if (object->materialId != lastMaterial) {
             lastMaterial = object->materialId;
             MaterialManager::instance()->applyMaterial(lastMaterial);
-            ShaderManager::instance()->setPass(object->effectPass());
+            lastPass = nullptr;
+        }
+        // Objects of one material may differ in pass by their distance from the eye.
+        if (object->effectPass() != lastPass) {
+            lastPass = object->effectPass();
+            ShaderManager::instance()->setPass(lastPass);
         }
         object->render(renderMethod, useDisplayLists, false);
     }

@@ -337,8 +337,10 @@ MeshData MeshShapes::crater()
     constexpr float RIM_HEIGHT = 40.0f;
     constexpr float FLOOR_HEIGHT = 22.0f;
     constexpr float CORE_RADIUS = 1.0f;
-    constexpr int RINGS = 300;
-    constexpr int AROUND = 300;
+    // About a unit between rings and between neighbours on the rim: finer than
+    // the noise's smallest features, at 40k triangles for the whole volcano.
+    constexpr int RINGS = 100;
+    constexpr int AROUND = 200;
     MeshData mesh;
     mesh.name = "crater";
     MeshData::SubMesh inside{"crater", true, {}, {}};

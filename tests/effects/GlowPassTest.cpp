@@ -25,22 +25,20 @@ protected:
         std::filesystem::current_path(previous);
     }
 
-    void SetUp() override { glow.create(); }
+    void SetUp() override { glow.resize(WIDTH, HEIGHT); }
 
     // Fills the scene target: the left half dark grey, the right half a bright
     // square on black.
     void drawScene()
     {
         glow.bindSceneTarget();
-        glViewport(0, 0, GlowPass::SCENE_SIZE, GlowPass::SCENE_SIZE);
         glClearColor(0.2f, 0.2f, 0.2f, 1.0f);
         glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
         glEnable(GL_SCISSOR_TEST);
-        glScissor(GlowPass::SCENE_SIZE / 2, 0, GlowPass::SCENE_SIZE / 2, GlowPass::SCENE_SIZE);
+        glScissor(WIDTH / 2, 0, WIDTH / 2, HEIGHT);
         glClearColor(0.0f, 0.0f, 0.0f, 1.0f);
         glClear(GL_COLOR_BUFFER_BIT);
-        glScissor(GlowPass::SCENE_SIZE * 5 / 8, GlowPass::SCENE_SIZE * 3 / 8, GlowPass::SCENE_SIZE / 4,
-                  GlowPass::SCENE_SIZE / 4);
+        glScissor(WIDTH * 5 / 8, HEIGHT * 3 / 8, WIDTH / 4, HEIGHT / 4);
         glClearColor(1.0f, 1.0f, 1.0f, 1.0f);
         glClear(GL_COLOR_BUFFER_BIT);
         glDisable(GL_SCISSOR_TEST);
@@ -60,7 +58,7 @@ protected:
 TEST_F(GlowPassTest, WindowShowsTheSceneWithAHaloAroundBrightParts)
 {
     drawScene();
-    glow.render(WIDTH, HEIGHT, false);
+    glow.render(false);
     const auto image = GlTestContext::readPixels(WIDTH, HEIGHT);
     GlTestContext::writePpm("glow-on.ppm", image, WIDTH, HEIGHT);
 
@@ -75,21 +73,40 @@ TEST_F(GlowPassTest, WindowShowsTheSceneWithAHaloAroundBrightParts)
 TEST_F(GlowPassTest, ToggleShowsThePlainSceneAndBack)
 {
     drawScene();
-    glow.render(WIDTH, HEIGHT, true);
+    glow.render(true);
     EXPECT_FALSE(glow.enabled());
     auto image = GlTestContext::readPixels(WIDTH, HEIGHT);
     GlTestContext::writePpm("glow-off.ppm", image, WIDTH, HEIGHT);
     EXPECT_NEAR(pixel(image, WIDTH / 4, HEIGHT / 2)[0], 51, 3);
     EXPECT_LT(pixel(image, WIDTH * 5 / 8 - 3, HEIGHT / 2)[0], 4) << "no halo without glow";
 
-    glow.render(WIDTH, HEIGHT, true);
+    // The scene target matches the window pixel for pixel: a one-pixel line stays
+    // one pixel wide, also after the window changes size.
+    glow.resize(WIDTH - 37, HEIGHT);
+    glow.bindSceneTarget();
+    glClearColor(0.0f, 0.0f, 0.0f, 1.0f);
+    glClear(GL_COLOR_BUFFER_BIT);
+    glEnable(GL_SCISSOR_TEST);
+    glScissor(101, 0, 1, HEIGHT);
+    glClearColor(1.0f, 1.0f, 1.0f, 1.0f);
+    glClear(GL_COLOR_BUFFER_BIT);
+    glDisable(GL_SCISSOR_TEST);
+    glBindFramebufferEXT(GL_FRAMEBUFFER_EXT, 0);
+    glow.render(false);
+    image = GlTestContext::readPixels(WIDTH, HEIGHT);
+    EXPECT_EQ(pixel(image, 101, HEIGHT / 2)[0], 255);
+    EXPECT_EQ(pixel(image, 100, HEIGHT / 2)[0], 0);
+    EXPECT_EQ(pixel(image, 102, HEIGHT / 2)[0], 0);
+
+    glow.resize(WIDTH, HEIGHT);
+    glow.render(true);
     EXPECT_TRUE(glow.enabled());
 }
 
 TEST_F(GlowPassTest, LeavesNoProgramAndDepthTestOff)
 {
     drawScene();
-    glow.render(WIDTH, HEIGHT, false);
+    glow.render(false);
     GLint program = -1, framebuffer = -1;
     glGetIntegerv(GL_CURRENT_PROGRAM, &program);
     glGetIntegerv(GL_FRAMEBUFFER_BINDING_EXT, &framebuffer);

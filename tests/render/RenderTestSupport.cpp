@@ -192,6 +192,14 @@ int countLists()
     return count;
 }
 
+int countBuffers()
+{
+    int count = 0;
+    for (GLuint name = 1; name <= 4000; ++name)
+        count += glIsBufferARB(name) == GL_TRUE;
+    return count;
+}
+
 void currentKd(float kd[4])
 {
     GLint program = 0;

@@ -43,8 +43,9 @@ int differingPixels(const Image& a, const Image& b, int tolerance);
 int coveredPixels(const Image& image);
 // RGBA at (x, y), y counted from the top.
 const std::uint8_t* pixel(const Image& image, int x, int y);
-// Display lists among the names 1 .. 4000.
+// Display lists, and buffer objects, among the names 1 .. 4000.
 int countLists();
+int countBuffers();
 // "Kd" of the current program (zeros without one).
 void currentKd(float kd[4]);
 // The GL program of the effect pass of that name.
