@@ -4,6 +4,7 @@
 #include "level/LevelWorld.h"
 #include "level/TextNumber.h"
 #include "level/XmlReader.h"
+#include "math/MathConstants.h"
 
 #include <algorithm>
 #include <cassert>
@@ -44,7 +45,7 @@ struct LeafRule {
 
 using E = LevelElement;
 using S = const std::string;
-constexpr float DEGREE = LevelBuilder::DEGREES_TO_RADIANS;
+constexpr float DEGREE = DEGREES_TO_RADIANS;
 
 const LeafRule LEAF_RULES[] = {
     {LevelBuilder::STATE_PARENT, "parentId", [](E& e, S& t) { e.parentId = toInteger(t); }},

@@ -46,7 +46,6 @@ public:
     // elements whose parent is unknown; it bounds the recursion of the search, the
     // build and the physics on hostile files.
     static constexpr int MAX_NESTING = 64;
-    static constexpr float DEGREES_TO_RADIANS = 0.017453292f;
 
     // Reads fileName and builds it into world. Returns the level's actor id and
     // fills loaded; returns 0 and touches neither world nor loaded when the file

@@ -1,6 +1,7 @@
 #include "level/LevelBuilder.h"
 
 #include "level/LevelWorld.h"
+#include "math/MathConstants.h"
 #include "physics/GamePhysic.h"
 
 #include <gtest/gtest.h>
@@ -275,7 +276,7 @@ TEST_F(LevelBuilderTest, LeavesAreConvertedOnlyInTheirOwnWrapper)
     ASSERT_EQ(world.objects.size(), 4u);
     ASSERT_EQ(world.physics.size(), 4u);
     const ObjectCall& box1 = world.objects[0];
-    EXPECT_FLOAT_EQ(box1.rotation.x, -45 * LevelBuilder::DEGREES_TO_RADIANS);
+    EXPECT_FLOAT_EQ(box1.rotation.x, -45 * DEGREES_TO_RADIANS);
     EXPECT_FLOAT_EQ(box1.rotation.y, 1.5707963f);
     EXPECT_EQ(box1.rotation.z, 0.0f) << "nothing readable is 0";
     EXPECT_EQ(box1.materialId, -4);
