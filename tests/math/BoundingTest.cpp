@@ -7,56 +7,42 @@
 
 #include <cmath>
 
-namespace {
-BoundingBox unitBox()
-{
-    BoundingBox box;
-    box.grow({-1, -1, -1});
-    box.grow({1, 1, 1});
-    return box;
-}
-}  // namespace
-
-TEST(BoundingBox, EmptyBoxKeepsItsInvertedExtent)
-{
-    BoundingBox box;
-    box.grow(nullptr, 0);
-    EXPECT_EQ(box.min, Vector3(10000, 10000, 10000));
-    EXPECT_EQ(box.max, Vector3(-10000, -10000, -10000));
-}
-
 TEST(BoundingBox, GrowsOverVertexPositionsWithStride)
 {
     Vertex vertices[3];
     vertices[0].position = {1, 5, -2};
-    vertices[1].position = {-3, 0, 4};
-    vertices[2].position = {2, 1, 0};
+    vertices[1].position = {-3, 0.5f, -4};
+    vertices[2].position = {2, 1, -1};
     vertices[2].normal = {100, 100, 100};  // must not be read as a position
     BoundingBox box;
+    box.grow(nullptr, 0);
     box.grow(&vertices[0].position, 3, sizeof(Vertex));
-    EXPECT_EQ(box.min, Vector3(-3, 0, -2));
-    EXPECT_EQ(box.max, Vector3(2, 5, 4));
-    EXPECT_EQ(box.center(), Vector3(-0.5f, 2.5f, 1));
+    // y all above and z all below zero: an empty box starts inverted, not at the origin.
+    EXPECT_EQ(box.min, Vector3(-3, 0.5f, -4));
+    EXPECT_EQ(box.max, Vector3(2, 5, -1));
+    EXPECT_EQ(box.center(), Vector3(-0.5f, 2.75f, -2.5f));
 }
 
-TEST(BoundingBox, SegmentFromInsideAlwaysIntersects)
+TEST(BoundingBox, SegmentIntersection)
 {
-    EXPECT_TRUE(unitBox().intersectsSegment(Ray({0, 0, 0}, {0, 1, 0}), 0.0f));
-}
-
-TEST(BoundingBox, SegmentEndingShortOfTheFaceMisses)
-{
-    const BoundingBox box = unitBox();
-    EXPECT_FALSE(box.intersectsSegment(Ray({0, 0, 5}, {0, 0, -1}), 3.999f));
-    EXPECT_TRUE(box.intersectsSegment(Ray({0, 0, 5}, {0, 0, -1}), 4.001f));
-}
-
-TEST(BoundingBox, SegmentPassingBesideTheBoxMisses)
-{
-    const BoundingBox box = unitBox();
-    EXPECT_FALSE(box.intersectsSegment(Ray({3, 0, 5}, {0, 0, -1}), 10.0f));
-    EXPECT_FALSE(box.intersectsSegment(Ray({0, 0, 5}, {0, 0, 1}), 10.0f));  // pointing away
-    EXPECT_TRUE(box.intersectsSegment(Ray({5, 5, 5}, {-1, -1, -1}), 10.0f));
+    BoundingBox box;
+    box.grow({-1, -1, -1});
+    box.grow({1, 1, 1});
+    const struct {
+        Vector3 origin, direction;
+        float length;
+        bool hits;
+        const char* what;
+    } cases[] = {
+        {{0, 0, 0}, {0, 1, 0}, 0.0f, true, "starting inside"},
+        {{0, 0, 5}, {0, 0, -1}, 3.999f, false, "ending short of the face"},
+        {{0, 0, 5}, {0, 0, -1}, 4.001f, true, "reaching the face"},
+        {{3, 0, 5}, {0, 0, -1}, 10.0f, false, "passing beside"},
+        {{0, 0, 5}, {0, 0, 1}, 10.0f, false, "pointing away"},
+        {{5, 5, 5}, {-1, -1, -1}, 10.0f, true, "diagonal"},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(box.intersectsSegment(Ray(c.origin, c.direction), c.length), c.hits) << c.what;
 }
 
 TEST(BoundingSphere, FromPointsUsesMeanAndFarthestPoint)
