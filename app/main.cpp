@@ -1,5 +1,6 @@
 #include "app/Config.h"
 #include "app/DataPaths.h"
+#include "app/Report.h"
 #include "game/Game.h"
 #include "game/InputManager.h"
 #include "platform/GamePad.h"
@@ -103,7 +104,7 @@ void enterGameMode(const Config& config)
         gameModeActive = true;
         return;
     }
-    std::printf("Full-screen mode %s is not available; using a window instead\n", mode);
+    report("Full-screen mode %s is not available; using a window instead\n", mode);
     openWindow(config);
 }
 
@@ -153,7 +154,7 @@ int main(int argc, char** argv)
 
     glewInit();
     if (!extensionsSupported())
-        std::printf("Not all extensions are supported!\n");
+        report("Not all extensions are supported!\n");
 
     paths->enterDataRoot();
     Game::instance()->init();

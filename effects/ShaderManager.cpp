@@ -1,11 +1,11 @@
 #include "effects/ShaderManager.h"
 
+#include "app/Report.h"
 #include "effects/EffectParameter.h"
 
 #include <GL/glew.h>
 
 #include <cassert>
-#include <cstdio>
 
 namespace {
 
@@ -36,13 +36,13 @@ void ShaderManager::init()
     // The first technique in file order that runs here; the rest are not looked at.
     technique = context->firstTechnique(effect);
     while (technique && !context->validateTechnique(technique)) {
-        std::printf("Technique %s did not validate.  Skipping.\n", context->techniqueName(technique));
+        report("Technique %s did not validate.  Skipping.\n", context->techniqueName(technique));
         technique = context->nextTechnique(technique);
     }
     if (technique)
-        std::printf("Use technique %s.\n", context->techniqueName(technique));
+        report("Use technique %s.\n", context->techniqueName(technique));
     else
-        std::printf("No valid technique\n");
+        report("No valid technique\n");
 
     currentPass = nullptr;
 
@@ -149,9 +149,9 @@ void ShaderManager::checkError(const char* situation)
     const char* text = context->lastErrorString(&error);
     if (error == FX_NO_ERROR)
         return;
-    std::printf("%s: %s: %s\n", PROGRAM_NAME, situation, text);
+    report("%s: %s: %s\n", PROGRAM_NAME, situation, text);
     if (error == FX_COMPILER_ERROR)
-        std::printf("%s\n", context->lastListing());
+        report("%s\n", context->lastListing());
 }
 
 FxParameter* ShaderManager::parameter(int id, Setter setter) const

@@ -1,5 +1,6 @@
 #include "game/Game.h"
 
+#include "app/Report.h"
 #include "effects/EffectParameter.h"
 #include "effects/ParticleEmitter.h"
 #include "effects/ParticleFrames.h"
@@ -128,7 +129,7 @@ void Game::loadLevel(const char* fileName)
     else if (!level->playable)
         std::snprintf(problem, sizeof problem, "Level file %s has no start or no target", fileName);
     if (problem[0] != '\0')
-        std::printf("%s\n", problem);
+        report("%s\n", problem);
     statusText.showLevelProblem(problem);
     level->resetTilt();
     ball = new Ball();
@@ -143,7 +144,7 @@ void Game::loadLevel(const char* fileName)
     shadows->init(camera, light);
     shadows->enabled = true;
     sound.setupLevel(GAME_WORLDS[levelIndex].music);
-    std::printf("Level loaded: %s\n", fileName);
+    report("Level loaded: %s\n", fileName);
 }
 
 void Game::unloadLevel()
@@ -243,14 +244,14 @@ void Game::checkBall()
     const BallWatch::Verdict verdict = ballWatch.check(
         position.y, ball->heightAboveGround(), !levelFinished && level->playable && level->isTargetReached(position));
     if (verdict.tracking == BallWatch::TRACKING_RESET)
-        std::printf("reset\n");
+        report("reset\n");
     else if (verdict.tracking == BallWatch::TRACKING_REDUCING)
-        std::printf("reducing\n");
+        report("reducing\n");
 
     switch (verdict.event) {
     case BallWatch::EVENT_JUMPED:
         loseBall(position);
-        std::printf("Ball jumped to high! Press 'r' to reset ball\n");
+        report("Ball jumped to high! Press 'r' to reset ball\n");
         paused = true;
         ballLost = true;
         break;
@@ -262,7 +263,7 @@ void Game::checkBall()
         break;
     case BallWatch::EVENT_TARGET_REACHED:
         finishLevel(position);
-        std::printf("Target reached!\n");
+        report("Target reached!\n");
         break;
     case BallWatch::EVENT_AIRBORNE:
         break;
@@ -405,7 +406,7 @@ void Game::handleSettingKeys()
     if (input->wasKeyPressed(specialKey(GLUT_KEY_F8))) {
         frustumCulling = !frustumCulling;
         FrameData::shared().frustumCulling = frustumCulling;
-        std::printf("View Frustum Culling: %d\n", frustumCulling ? 1 : 0);
+        report("View Frustum Culling: %d\n", frustumCulling ? 1 : 0);
         showMessage(frustumCulling ? "Frustum culling enabled" : "Frustum culling disabled");
     }
     if (input->wasKeyPressed(specialKey(GLUT_KEY_F9))) {

@@ -1,6 +1,7 @@
 #include "level/LevelBuilder.h"
 
 #include "app/DataFile.h"
+#include "app/Report.h"
 #include "level/LevelWorld.h"
 #include "level/TextNumber.h"
 #include "level/XmlReader.h"
@@ -9,7 +10,6 @@
 #include <algorithm>
 #include <cassert>
 #include <climits>
-#include <cstdio>
 
 namespace {
 
@@ -258,8 +258,8 @@ void LevelBuilder::buildGeometry(LevelWorld& world, int node, const LevelElement
     // of the level body, so a connection there would name a body that never exists.
     if (topLevel) {
         if (connectionKind(element.connection) != CONNECTION_NONE)
-            std::printf("Level file %s: element %d is not a child, its connection \"%s\" is ignored\n",
-                        fileName.c_str(), element.id, element.connection.c_str());
+            report("Level file %s: element %d is not a child, its connection \"%s\" is ignored\n",
+                   fileName.c_str(), element.id, element.connection.c_str());
     } else {
         record->connection = connectionKind(element.connection);
         record->movingIndex = movingIndexCounter++;

@@ -1,9 +1,9 @@
 #include "physics/GamePhysic.h"
 
+#include "app/Report.h"
 #include "physics/DebugView.h"
 #include "physics/GamePhysicWorld.h"
 
-#include <cstdio>
 
 using namespace physicsworld;
 
@@ -209,7 +209,7 @@ void GamePhysic::MoveLevelOrientation(const Matrix4& m)
 void GamePhysic::CreateKinematicLevel(const int& levelActorId, const std::list<PhysicsElement*>& elements)
 {
     if (!world) {
-        std::printf("GamePhysic::CreateKinematicLevel Unable to create kinematic level\n");
+        report("GamePhysic::CreateKinematicLevel Unable to create kinematic level\n");
         return;
     }
     world->createLevel(levelActorId, elements);
