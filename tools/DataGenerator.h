@@ -12,6 +12,8 @@ class DataGenerator {
 public:
     // dataDirectory: the game's data folder ("data" when run from the game's
     // working directory). Only jobs whose name contains filter run (all when empty).
+    static constexpr int SKY_SIZE = 1024;  // sky box faces: about one texel per pixel of a full-screen view
+
     DataGenerator(std::string dataDirectory, std::string filter);
 
     // Runs every job; false when any file could not be written.
@@ -25,7 +27,6 @@ private:
         std::function<bool(std::vector<std::string>& written)> work;
     };
 
-    static constexpr int SKY_SIZE = 512;
     static constexpr int ICON_SIZE = 256;  // the desktop's largest usual icon size
 
     void addTextureJobs();

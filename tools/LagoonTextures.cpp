@@ -69,8 +69,10 @@ Image LagoonTextures::shallowWater(int size, std::uint32_t seed)
         const float depth = Noise::fbm(u, v, 2, 2, 5, seed + 1u);
         const float light = std::max(caustics(u, v, 6, seed + 2u), 0.7f * caustics(u, v, 9, seed + 3u));
         const float swell = Noise::fbm(u, v, 4, 4, 4, seed + 4u);
-        Colour c = water.at(clamp01(0.5f + 0.7f * depth));
-        c = c + Colour(0.45f, 0.55f, 0.45f).scaled(0.55f * light);
+        // The sea repeats this tile many times towards the horizon: soft colour
+        // changes and faint caustics keep the grid of tiles from showing.
+        Colour c = water.at(clamp01(0.5f + 0.35f * depth));
+        c = c + Colour(0.45f, 0.55f, 0.45f).scaled(0.2f * light);
         const float height = clamp01(0.5f + 0.3f * swell + 0.15f * light);
         return c.withAlpha(height);
     });

@@ -172,7 +172,7 @@ TEST(DataGenerator, MaterialTexturesHaveTheirSizesChannelsAndTile)
 // edge, found by direction, looks alike.
 TEST(DataGenerator, SkyBoxFacesMeetAlongEveryEdgeAsTheGameDrawsThem)
 {
-    constexpr int SIZE = 512;
+    constexpr int SIZE = DataGenerator::SKY_SIZE;
     for (const char* world : {"jungle", "volcano", "lagoon"}) {
         SCOPED_TRACE(world);
         Picture faces[SkyBoxGenerator::FACE_COUNT];
