@@ -128,15 +128,6 @@ struct Image {
     }
 };
 
-Image grab(const char* screenshot = nullptr)
-{
-    glFinish();
-    Image image{GlTestContext::readPixels(WIDTH, HEIGHT)};
-    if (screenshot)
-        GlTestContext::writePpm(screenshot, image.rgba, WIDTH, HEIGHT);
-    return image;
-}
-
 // The material and a light in world space, which is also the quad's object space,
 // seen by a camera 3.2 units in front of the origin.
 void setSceneParameters(GLuint colour, GLuint bumps, GLuint shadow, float diffuse, float specular, const float (&light)[3])
@@ -186,7 +177,7 @@ Image renderQuad(const char* pass, const char* screenshot = nullptr)
     }
     glEnd();
     ShaderManager::instance()->resetPass();
-    return grab(screenshot);
+    return Image{GlTestContext::readPixels(WIDTH, HEIGHT, screenshot)};
 }
 
 }  // namespace

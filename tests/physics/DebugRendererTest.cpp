@@ -43,7 +43,7 @@ Rgb rgbAt(const Pixels& topDown, int x, int y)
 
 // GamePhysic's debug view of a 40 x 4 x 10 level box with the ball at (0, 12),
 // looking down -z at x and y in -30 .. 30.
-Pixels debugViewOfALevel(bool switchedOn)
+Pixels debugViewOfALevel(bool switchedOn, const char* ppmFile = nullptr)
 {
     clearWithView(-30, 30);
     GamePhysic& physics = *GamePhysic::instance();
@@ -57,7 +57,7 @@ Pixels debugViewOfALevel(bool switchedOn)
     physics.UpdateMovingElements(0.025f);
     physics.RenderDebugView();
     delete GamePhysic::instance();
-    return GlTestContext::readPixels(SIZE, SIZE);
+    return GlTestContext::readPixels(SIZE, SIZE, ppmFile);
 }
 
 }  // namespace
@@ -74,8 +74,7 @@ TEST(DebugRenderer, DrawsInTheElementsColoursAndLeavesTheGlStateAsItFoundIt)
     data.triangles.push_back({{{100, 20, 0}, {200, 20, 0}, {150, 120, 0}}, 0x0000ffu});
     data.points.push_back({{30.5f, 30.5f, 0}, 0x00ff00u});
     DebugRenderer().render(data);
-    const Pixels pixels = GlTestContext::readPixels(SIZE, SIZE);
-    GlTestContext::writePpm("debug-renderer.ppm", pixels, SIZE, SIZE);
+    const Pixels pixels = GlTestContext::readPixels(SIZE, SIZE, "debug-renderer.ppm");
 
     EXPECT_EQ(rgbAt(pixels, 120, 200), Rgb({255, 128, 0})) << "the line";
     EXPECT_EQ(rgbAt(pixels, 150, 50), Rgb({0, 0, 255})) << "inside the triangle";
@@ -101,8 +100,7 @@ TEST(DebugRenderer, DrawsInTheElementsColoursAndLeavesTheGlStateAsItFoundIt)
 
 TEST(DebugRenderer, GamePhysicDrawsTheWorldOnlyWhenSwitchedOn)
 {
-    const Pixels on = debugViewOfALevel(true);
-    GlTestContext::writePpm("debug-view-world.ppm", on, SIZE, SIZE);
+    const Pixels on = debugViewOfALevel(true, "debug-view-world.ppm");
     // The floor's outline spans x -20..20 at y = +-2 and the ball's outline
     // circles (0, 12): something is drawn there and little above the ball.
     int lit = 0, litAboveBall = 0;

@@ -150,13 +150,8 @@ void clear()
 
 Image capture(const char* name)
 {
-    glFinish();
-    const Image image = GlTestContext::readPixels(WIDTH, HEIGHT);
-    if (name) {
-        const std::string path = std::string(RENDER_TEST_OUTPUT_DIR) + "/" + name + ".ppm";
-        GlTestContext::writePpm(path.c_str(), image, WIDTH, HEIGHT);
-    }
-    return image;
+    const std::string path = name ? std::string(RENDER_TEST_OUTPUT_DIR) + "/" + name + ".ppm" : std::string();
+    return GlTestContext::readPixels(WIDTH, HEIGHT, name ? path.c_str() : nullptr);
 }
 
 int differingPixels(const Image& a, const Image& b, int tolerance)

@@ -27,7 +27,7 @@ void GlTestContext::ensure(int width, int height)
     }
 }
 
-std::vector<std::uint8_t> GlTestContext::readPixels(int width, int height)
+std::vector<std::uint8_t> GlTestContext::readPixels(int width, int height, const char* ppmFile)
 {
     std::vector<std::uint8_t> bottomUp(static_cast<std::size_t>(width) * height * 4);
     glPixelStorei(GL_PACK_ALIGNMENT, 1);
@@ -37,6 +37,8 @@ std::vector<std::uint8_t> GlTestContext::readPixels(int width, int height)
     const std::size_t row = static_cast<std::size_t>(width) * 4;
     for (int y = 0; y < height; ++y)
         std::copy_n(bottomUp.data() + (height - 1 - y) * row, row, topDown.data() + y * row);
+    if (ppmFile && !writePpm(ppmFile, topDown, width, height))
+        std::fprintf(stderr, "GlTestContext: cannot write %s\n", ppmFile);
     return topDown;
 }
 

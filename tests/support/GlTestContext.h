@@ -11,8 +11,9 @@ public:
     // Creates the window on the first call; later calls only make it current.
     static void ensure(int width = 640, int height = 480);
 
-    // RGBA pixels of the back buffer, rows top-down (row 0 is the window's top).
-    static std::vector<std::uint8_t> readPixels(int width, int height);
+    // RGBA pixels of the back buffer, rows top-down (row 0 is the window's top);
+    // with a file name also written there as a PPM for viewing.
+    static std::vector<std::uint8_t> readPixels(int width, int height, const char* ppmFile = nullptr);
     // A linear-filtered RGBA8 texture of width x height whose texel (x, y) the
     // function fills with four floats.
     static unsigned int makeTexture(int width, int height,
