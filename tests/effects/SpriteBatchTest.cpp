@@ -106,15 +106,3 @@ TEST(SpriteBatch, CornersTakeTheFramesTextureCoordinates)
     EXPECT_FALSE(batch.isFrameDefined(1024));
     EXPECT_TRUE(batch.isFrameDefined(1023));
 }
-
-TEST(SpriteBatch, IndicesFormTwoTrianglesPerSprite)
-{
-    SpriteBatch batch;
-    batch.allocate(3);
-    for (std::uint32_t s = 0; s < 3; ++s) {
-        const std::uint32_t b = 4 * s;
-        const std::uint32_t expected[6] = {b, b + 2, b + 1, b, b + 3, b + 2};
-        for (int k = 0; k < 6; ++k)
-            EXPECT_EQ(batch.indices()[6 * s + k], expected[k]) << "sprite " << s << " index " << k;
-    }
-}
