@@ -12,9 +12,11 @@ namespace {
 
 class ConfigTest : public ::testing::Test {
 protected:
-    void SetUp() override
+    void SetUp() override { fresh(); }
+
+    void fresh()
     {
-        delete Config::instance();  // every case starts from a fresh object
+        delete Config::instance();
         config = Config::instance();
         config->desktopSize = [](int& width, int& height) {
             width = 1920;
@@ -36,72 +38,51 @@ protected:
 
 }  // namespace
 
-TEST_F(ConfigTest, MissingOrEmptyFileKeepsDefaults)
+// Each text is read by a fresh object on a 1920 x 1080 desktop.
+TEST_F(ConfigTest, ReadsKeysAndBoundsTheWindow)
 {
-    config->load("/nonexistent/config.txt");
-    EXPECT_EQ(config->screenWidth, 640);
-    EXPECT_EQ(config->screenHeight, 480);
-    EXPECT_EQ(config->bitsPerPixel, 32);
-    EXPECT_EQ(config->refreshRate, 60);
-    EXPECT_EQ(config->fullScreen, 0);
-    EXPECT_EQ(config->windowName, "");
-    load("");
-    EXPECT_EQ(config->screenWidth, 640);
-}
-
-TEST_F(ConfigTest, ReadsEveryKeyAcrossSpacesAndLines)
-{
-    load("screenWidth 1024\nscreenHeight\t768 bitsPerPixel 16\n refreshRate 75 fullScreen 0\n"
-         "windowName Pitchroll dataPath data/\n");
-    EXPECT_EQ(config->screenWidth, 1024);
-    EXPECT_EQ(config->screenHeight, 768);
-    EXPECT_EQ(config->bitsPerPixel, 16);
-    EXPECT_EQ(config->refreshRate, 75);
-    EXPECT_EQ(config->windowName, "Pitchroll");
+    const struct {
+        const char* text;  // null: no such file
+        int width, height, bits, refresh;
+        const char* name;
+    } cases[] = {
+        {nullptr, 640, 480, 32, 60, ""},
+        {"", 640, 480, 32, 60, ""},
+        {"screenWidth 1024\nscreenHeight\t768 bitsPerPixel 16\n refreshRate 75 fullScreen 0\nwindowName Pitchroll",
+         1024, 768, 16, 75, "Pitchroll"},
+        {"hello screenWidth 800 world", 800, 480, 32, 60, ""},  // unknown words skipped one at a time
+        {"ScreenWidth 900 screenwidth 901 screenWidthX 902", 640, 480, 32, 60, ""},  // whole keys, with case
+        {"windowName My Game screenHeight 600", 640, 600, 32, 60, "My"},
+        {"screenWidth 800 screenWidth 1280 refreshRate -1 refreshRate +85", 1280, 480, 32, 85, ""},
+        // An unreadable value stops reading and keeps what was read.
+        {"screenWidth 800 screenHeight tall bitsPerPixel 16", 800, 480, 32, 60, ""},
+        {"screenWidth 99999999999 screenHeight 600", 640, 480, 32, 60, ""},
+        {"screenHeight 600 windowName", 640, 600, 32, 60, ""},
+        // A window stays within one pixel and the desktop.
+        {"screenWidth 1000 screenHeight 700", 1000, 700, 32, 60, ""},
+        {"screenWidth 100000 screenHeight 100000", 1920, 1080, 32, 60, ""},
+        {"screenWidth 0 screenHeight -5", 1, 1, 32, 60, ""},
+        {"screenWidth 2000 screenHeight 600", 1920, 600, 32, 60, ""},
+        // Full screen keeps the supported sizes and falls back to the desktop.
+        {"fullScreen 1 screenWidth 800 screenHeight 600", 800, 600, 32, 60, ""},
+        {"fullScreen 1 screenWidth 1000 screenHeight 700", 1920, 1080, 32, 60, ""},
+        {"fullScreen 1", 640, 480, 32, 60, ""},
+    };
+    for (const auto& c : cases) {
+        fresh();
+        c.text ? load(c.text) : config->load("/nonexistent/config.txt");
+        const std::string what = c.text ? c.text : "no file";
+        EXPECT_EQ(config->screenWidth, c.width) << what;
+        EXPECT_EQ(config->screenHeight, c.height) << what;
+        EXPECT_EQ(config->bitsPerPixel, c.bits) << what;
+        EXPECT_EQ(config->refreshRate, c.refresh) << what;
+        EXPECT_EQ(config->windowName, c.name) << what;
+    }
+    // Without a known desktop the GL viewport limit bounds the window.
+    config->desktopSize = nullptr;
+    load("screenWidth 100000 dataPath data/");
+    EXPECT_EQ(config->screenWidth, Config::MAX_WINDOW_EXTENT);
     EXPECT_EQ(config->dataPath, "data/");
-}
-
-TEST_F(ConfigTest, UnknownWordsAreSkippedOneAtATime)
-{
-    load("hello screenWidth 800 world");
-    EXPECT_EQ(config->screenWidth, 800);
-    EXPECT_EQ(config->screenHeight, 480);
-    // Keys compare whole and with case.
-    load("ScreenWidth 900 screenwidth 901 screenWidthX 902");
-    EXPECT_EQ(config->screenWidth, 640);
-}
-
-TEST_F(ConfigTest, TwoWordWindowNameKeepsTheFirstWord)
-{
-    load("windowName My Game screenHeight 600");
-    EXPECT_EQ(config->windowName, "My");
-    EXPECT_EQ(config->screenHeight, 600);
-}
-
-TEST_F(ConfigTest, LaterValueWinsAndSignedValuesRead)
-{
-    load("screenWidth 800 screenWidth 1280 refreshRate -1 refreshRate +85");
-    EXPECT_EQ(config->screenWidth, 1280);
-    EXPECT_EQ(config->refreshRate, 85);
-}
-
-TEST_F(ConfigTest, UnreadableValueStopsReadingAndKeepsWhatWasRead)
-{
-    load("screenWidth 800 screenHeight tall bitsPerPixel 16");
-    EXPECT_EQ(config->screenWidth, 800);
-    EXPECT_EQ(config->screenHeight, 480);
-    EXPECT_EQ(config->bitsPerPixel, 32);
-    load("screenWidth 99999999999 screenHeight 600");
-    EXPECT_EQ(config->screenHeight, 480);
-    load("screenHeight 600 windowName");
-    EXPECT_EQ(config->screenHeight, 600);
-}
-
-TEST_F(ConfigTest, OverlongTokensAreCutNotOverflowed)
-{
-    load("windowName " + std::string(5000, 'x') + " screenWidth 800");
-    EXPECT_EQ(config->windowName.size(), Config::MAX_TOKEN_LENGTH);
-    EXPECT_EQ(config->screenWidth, 800);
 }
 
 TEST_F(ConfigTest, StringsSurviveAReloadButIntegersReset)
@@ -112,42 +93,11 @@ TEST_F(ConfigTest, StringsSurviveAReloadButIntegersReset)
     EXPECT_EQ(config->screenWidth, 640);
 }
 
-TEST_F(ConfigTest, FullScreenKeepsSupportedSizesAndFallsBackToDesktop)
+TEST_F(ConfigTest, OverlongTokensAreCutNotOverflowed)
 {
-    load("fullScreen 1 screenWidth 800 screenHeight 600");
+    load("windowName " + std::string(5000, 'x') + " screenWidth 800");
+    EXPECT_EQ(config->windowName.size(), Config::MAX_TOKEN_LENGTH);
     EXPECT_EQ(config->screenWidth, 800);
-    EXPECT_EQ(config->screenHeight, 600);
-    load("fullScreen 1 screenWidth 1000 screenHeight 700");
-    EXPECT_EQ(config->screenWidth, 1920);
-    EXPECT_EQ(config->screenHeight, 1080);
-    load("fullScreen 1");
-    EXPECT_EQ(config->screenWidth, 640);  // 640x480 is in the list
-    // Window mode never changes the size.
-    load("screenWidth 1000 screenHeight 700");
-    EXPECT_EQ(config->screenWidth, 1000);
-}
-
-TEST_F(ConfigTest, WindowSizeStaysWithinOneAndTheDesktop)
-{
-    struct Case {
-        const char* text;
-        int width, height;
-    };
-    const Case cases[] = {
-        {"screenWidth 100000 screenHeight 100000", 1920, 1080},
-        {"screenWidth 0 screenHeight -5", 1, 1},
-        {"screenWidth 1920 screenHeight 1080", 1920, 1080},
-        {"screenWidth 2000 screenHeight 600", 1920, 600},
-    };
-    for (const Case& c : cases) {
-        load(c.text);
-        EXPECT_EQ(config->screenWidth, c.width) << c.text;
-        EXPECT_EQ(config->screenHeight, c.height) << c.text;
-    }
-    // Without a known desktop the GL viewport limit bounds the window.
-    config->desktopSize = nullptr;
-    load("screenWidth 100000");
-    EXPECT_EQ(config->screenWidth, Config::MAX_WINDOW_EXTENT);
 }
 
 TEST_F(ConfigTest, NamedPipeIsNotOpenedAndKeepsDefaults)
