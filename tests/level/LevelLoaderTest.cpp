@@ -1,15 +1,9 @@
 #include "level/LevelLoader.h"
 
 #include "GlTestContext.h"
-#include "Perspective.h"
-#include "effects/EffectParameter.h"
 #include "effects/ShaderManager.h"
 #include "level/MaterialManager.h"
 #include "physics/GamePhysic.h"
-#include "render/Camera.h"
-#include "render/FrameData.h"
-#include "render/Frustum.h"
-#include "render/Light.h"
 #include "render/MeshObject.h"
 #include "render/RenderManager.h"
 #include "render/RenderObject.h"
@@ -18,7 +12,6 @@
 #include <GL/glew.h>
 #include <gtest/gtest.h>
 
-#include <cstdio>
 #include <filesystem>
 #include <set>
 #include <string>
@@ -43,13 +36,11 @@ void collect(const SceneNode& node, std::vector<const RenderObject*>& objects)
 
 // The game's start-up as far as levels need it, once per process. The game data
 // (materials, textures, meshes, sky boxes) is read from the working folder when it
-// holds the game's files, else from the source tree; missing generated files only
-// cost the pictures their textures.
+// holds the game's files, else from the source tree.
 class LevelLoaderTest : public ::testing::Test {
 protected:
     static void SetUpTestSuite()
     {
-        outputFolder = fs::current_path();
         GlTestContext::ensure(WIDTH, HEIGHT);
         if (!fs::exists("data/util/materials.xml"))
             fs::current_path(PITCHROLL_SOURCE_DIR);
@@ -74,8 +65,6 @@ protected:
         }
         return found;
     }
-
-    static inline fs::path outputFolder; // where the test started: pictures go there, not into the game folder
 
     LoadedLevel info;
 };
@@ -151,70 +140,4 @@ TEST_F(LevelLoaderTest, FileThatCannotBeOpenedChangesNothing)
     EXPECT_EQ(info.fileName, nullptr);
     EXPECT_EQ(RenderManager::instance()->getRoot()->children.size(), nodesBefore);
     EXPECT_EQ(GamePhysic::instance()->RaycastDistance({0, 50, 0}, {0, -1, 0}), GamePhysic::NO_HIT_DISTANCE);
-}
-
-// The course seen by the game's start camera: the picture the screenshot tests use.
-TEST_F(LevelLoaderTest, CourseSeenFromTheStartCamera)
-{
-    if (!fs::exists("data/Textures/jungle_grass.tga") || !fs::exists("data/skybox/jungle/left.tga"))
-        GTEST_SKIP() << "game data not generated yet (scripts/setup.sh): the picture would be untextured";
-    LevelLoader::instance()->loadLevel(COURSE.c_str(), &info);
-    Camera camera;
-    camera.reset();
-    Light light;
-    const float lightPosition[4] = {-80.0f, 200.0f, 120.0f, 1.0f};
-    light.init(lightPosition);
-
-    glViewport(0, 0, WIDTH, HEIGHT);
-    glEnable(GL_DEPTH_TEST);
-    glDepthFunc(GL_LEQUAL);
-    glEnable(GL_CULL_FACE);
-    glEnable(GL_TEXTURE_2D);
-    const Matrix4 projection = perspective(40.0f, float(WIDTH) / HEIGHT, 1.0f, 1000.0f);
-    glMatrixMode(GL_PROJECTION);
-    glLoadMatrixf(projection.data());
-    glMatrixMode(GL_MODELVIEW);
-
-    FrameData& frame = FrameData::shared();
-    frame.viewMatrix = camera.viewMatrix();
-    frame.eyePosition = camera.eyePosition();
-    frame.lightPosition = {lightPosition[0], lightPosition[1], lightPosition[2]};
-    frame.frustum = extractFrustum(projection, camera.viewMatrix());
-    frame.renderPass = 2;
-    // The ball at the start, behind the fading wall.
-    frame.eyeToBall = Ray(camera.eyePosition(), info.startPosition - camera.eyePosition());
-    frame.eyeToBallDistance = (info.startPosition - camera.eyePosition()).length();
-    RenderManager::instance()->update(0.5f);
-    EXPECT_GT(RenderManager::instance()->transparentCount(), 0u) << "the wall hides the ball and fades";
-
-    glClearColor(0.0f, 0.0f, 0.0f, 1.0f);
-    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
-    glLoadIdentity();
-    RenderManager::instance()->renderSkyBox(camera.pitch, camera.yaw);
-    camera.apply();
-    light.applyPosition();
-    // No shadow map here: the light's volume is put beside the level so that every
-    // fragment counts as lit.
-    ShaderManager* shader = ShaderManager::instance();
-    shader->setMatrix(EFFECTPARAMETER_LIGHTPROJ, Matrix4().data());
-    shader->setMatrix(EFFECTPARAMETER_LIGHTVIEW, Matrix4::translation({50.0f, 50.0f, 50.0f}).data());
-    const Vector3 viewLight = Matrix4::transformPoint(camera.viewMatrix(), frame.lightPosition);
-    const float viewLightValues[3] = {viewLight.x, viewLight.y, viewLight.z};
-    shader->setVector3(EFFECTPARAMETER_VIEWLIGHTPOSITION, viewLightValues);
-    RenderManager::instance()->render(false);
-    RenderManager::instance()->renderTransparent(false);
-    shader->resetPass();
-    glFinish();
-
-    const std::vector<std::uint8_t> pixels = GlTestContext::readPixels(WIDTH, HEIGHT);
-    GlTestContext::writePpm((outputFolder / "course.ppm").c_str(), pixels, WIDTH, HEIGHT);
-    EXPECT_EQ(glGetError(), GLenum(GL_NO_ERROR));
-
-    // The floor fills the middle of the picture; it is not the clear colour.
-    int dark = 0;
-    for (std::size_t i = 0; i < pixels.size(); i += 4)
-        dark += pixels[i] < 8 && pixels[i + 1] < 8 && pixels[i + 2] < 8;
-    EXPECT_LT(dark, WIDTH * HEIGHT / 20);
-    const std::uint8_t* centre = &pixels[(std::size_t(HEIGHT / 2) * WIDTH + WIDTH / 2) * 4];
-    EXPECT_GT(int(centre[0]) + centre[1] + centre[2], 30);
 }
