@@ -5,10 +5,7 @@
 #include "effects/ShaderManager.h"
 #include "physics/GamePhysic.h"
 #include "physics/PhysicsElement.h"
-#include "render/BoxObject.h"
-#include "render/FrameData.h"
 #include "render/RenderManager.h"
-#include "render/SceneNode.h"
 
 #include <GL/glew.h>
 #include <gtest/gtest.h>
@@ -135,47 +132,4 @@ TEST_F(BallTest, InvisibleOrDestroyedBallDrawsNothing)
     ball.render(false);
     EXPECT_EQ(coveredPixels(capture()), 0);
     ball.destroy();  // twice is harmless; so is the destructor afterwards
-}
-
-TEST_F(BallTest, WallBetweenEyeAndBallFadesAndShowsTheBall)
-{
-    // Two walls across the line of sight, one tested for hiding the ball and one not.
-    const Vector3 eye{0, 8, 40};
-    ball.create({0, 3, 0}, 3.0f);
-    RenderManager* manager = RenderManager::instance();
-    auto* level = new SceneNode();
-    BoxObject* tested = manager->createBox({-5, 4, 15}, {}, 9, 8, 1, {2, 0, 0}, {}, materials.red, false, true, -1);
-    BoxObject* untested = manager->createBox({5, 4, 15}, {}, 9, 8, 1, {2, 0, 0}, {}, materials.red, false, true, -1);
-    untested->fadeable = false;
-    level->addObject(tested);
-    level->addObject(untested);
-    manager->addNode(level);
-
-    // Four frames of 0.1 s with the sight line to ballAt: the tested wall fades to
-    // 0.25 within 0.3 s when it is in the way and comes back when it is not.
-    const auto frames = [&](const Vector3& ballAt, const char* name) {
-        Image image;
-        for (int i = 0; i < 4; ++i) {
-            ball.update(0.1f);
-            lookAtBall(eye, ballAt);
-            manager->update(0.1f);
-            clear();
-            applyCamera(eye, {0, 3, 0});
-            manager->render(false);
-            ball.render(false);
-            manager->renderTransparent(false);
-            ShaderManager::instance()->resetPass();
-            glDisable(GL_BLEND);
-            image = capture(i == 3 ? name : nullptr);
-        }
-        return image;
-    };
-    const Image faded = frames({-5, 3, 0}, "ball-behind-faded-wall");
-    EXPECT_FLOAT_EQ(tested->alpha, 0.25f);
-    EXPECT_FLOAT_EQ(untested->alpha, 1.0f);
-    EXPECT_GT(pixel(faded, WIDTH / 2, HEIGHT / 2)[2], 60) << "blue of the ball through the red wall";
-
-    frames({5, 3, 0}, "ball-behind-untested-wall");
-    EXPECT_FLOAT_EQ(tested->alpha, 1.0f);
-    EXPECT_FLOAT_EQ(untested->alpha, 1.0f);
 }
