@@ -11,7 +11,6 @@
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
-#include <iterator>
 #include <string>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -203,45 +202,4 @@ TEST(MaterialManager, ApplyFeedsLightingColoursAndTexturesToTheEffect)
     EXPECT_TRUE(glIsEnabled(GL_LIGHTING));
     EXPECT_FLOAT_EQ(uniform("Kd", 3), 0.75f);
     ShaderManager::instance()->resetPass();
-}
-
-// The game's start-up: effect, then materials, then every material applied once in
-// each scene pass, all without an error line. The materials file and its textures
-// come from the data generator (scripts/setup.sh).
-TEST(MaterialManager, GameMaterialsLoadAndApplyWithoutAnErrorLine)
-{
-    const fs::path source = PITCHROLL_SOURCE_DIR;
-    if (!fs::exists(source / "data/util/materials.xml"))
-        GTEST_SKIP() << "data/util/materials.xml not generated yet";
-    GlTestContext::ensure();
-    delete MaterialManager::instance();
-    delete ShaderManager::instance();
-    const fs::path previous = fs::current_path();
-    fs::current_path(source);
-    testing::internal::CaptureStdout();
-    ShaderManager::instance()->init();
-    MaterialManager* manager = MaterialManager::instance();
-    manager->loadMaterials("data/util/materials.xml");
-    const int count = manager->addMaterial(Material()) - 1; // the number after the file's last
-    for (const char* pass : {"shadowMapping", "parallaxShadowMapping"}) {
-        ShaderManager::instance()->setPass(pass);
-        for (int id = 1; id <= count; ++id)
-            manager->applyMaterial(id);
-        ShaderManager::instance()->resetPass();
-    }
-    std::fflush(stdout);
-    const std::string output = testing::internal::GetCapturedStdout();
-    fs::current_path(previous);
-    EXPECT_EQ(output, "Use technique pcfSteepParallax.\n");
-    std::ifstream file(source / "data/util/materials.xml");
-    const std::string text((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
-    int inFile = 0;
-    for (std::size_t at = text.find("<material>"); at != std::string::npos; at = text.find("<material>", at + 1))
-        ++inFile;
-    EXPECT_EQ(count, inFile);
-    ASSERT_GT(count, 0);
-    int textured = 0;
-    for (int id = 1; id <= count; ++id)
-        textured += manager->getMaterial(id).texture != 0 ? 1 : 0;
-    EXPECT_GT(textured, 0) << "the textures named by the file load";
 }
