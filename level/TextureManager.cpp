@@ -227,6 +227,16 @@ void TextureManager::setMipmapMode(const int& mode)
     }
 }
 
+void TextureManager::unloadTexture(const std::string& fileName)
+{
+    const auto entry = cache.find(fileName);
+    if (entry == cache.end())
+        return;
+    if (entry->second.name != 0)
+        glDeleteTextures(1, &entry->second.name);
+    cache.erase(entry);
+}
+
 bool TextureManager::compressionPays(const char* renderer)
 {
     if (!renderer)

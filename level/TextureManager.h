@@ -45,6 +45,9 @@ public:
     // takes twice the time of an uncompressed one; there, textures asked to be
     // compressed stay uncompressed. Graphics cards save memory and bandwidth.
     static bool compressionPays(const char* renderer);
+    // Deletes the texture of fileName and forgets it, so a later load reads the
+    // file again; nothing for a file not loaded.
+    void unloadTexture(const std::string& fileName);
 
 private:
     struct CacheEntry {

@@ -16,6 +16,7 @@
 
 #include <GL/glew.h>
 
+#include <algorithm>
 #include <cassert>
 #include <set>
 
@@ -203,9 +204,18 @@ void RenderManager::setDepthPass(bool value)
 
 void RenderManager::loadSkyBox(const std::string names[SKYBOX_FACES])
 {
+    // The last level's faces go: at 4 MB each uncompressed, every world's sky kept
+    // would make the game grow by 24 MB per world visited.
+    TextureManager* textures = TextureManager::instance();
+    for (int i = 0; i < SKYBOX_FACES; ++i) {
+        if (!skyBoxFiles[i].empty() && std::find(names, names + SKYBOX_FACES, skyBoxFiles[i]) == names + SKYBOX_FACES)
+            textures->unloadTexture(skyBoxFiles[i]);
+    }
     // Without mipmaps, compressed, clamped so that the faces' edges meet without seams.
-    for (int i = 0; i < SKYBOX_FACES; ++i)
-        skyBoxTextures[i] = TextureManager::instance()->loadTexture(names[i].c_str(), false, true, true);
+    for (int i = 0; i < SKYBOX_FACES; ++i) {
+        skyBoxTextures[i] = textures->loadTexture(names[i].c_str(), false, true, true);
+        skyBoxFiles[i] = names[i];
+    }
 }
 
 void RenderManager::renderSkyBox(float pitch, float yaw)

@@ -99,6 +99,7 @@ private:
     std::map<int, RenderObject*> registry;  // by object id; the tree owns the objects
     SceneNode* root = nullptr;
     unsigned int skyBoxTextures[SKYBOX_FACES] = {};
+    std::string skyBoxFiles[SKYBOX_FACES];  // of the textures above
     int nextActorId = 1;
     int nextObjectId = 0;
     int renderMethod = RENDERMETHOD_VERTEXBUFFER;

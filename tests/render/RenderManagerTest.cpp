@@ -3,6 +3,7 @@
 #include "RenderTestSupport.h"
 #include "effects/EffectParameter.h"
 #include "effects/ShaderManager.h"
+#include "level/TextureManager.h"
 #include "physics/GamePhysic.h"
 #include "render/BoxObject.h"
 #include "render/FrameData.h"
@@ -258,8 +259,14 @@ TEST_F(RenderManagerTest, SkyBoxShowsTheFaceTheCameraTurnsTo)
     // The back face's s runs from +x to -x: a texture black in its first column and
     // red in its second is red to the left of the view's centre.
     writeTarga("columns.tga", {0, 0, 0, 0, 0, 255, 0, 0, 0, 0, 0, 255});
+    TextureManager* textures = TextureManager::instance();
+    const GLuint oldBack = textures->loadTexture(names[5].c_str(), false, true, true);
+    const GLuint left = textures->loadTexture(names[0].c_str(), false, true, true);
     names[5] = "columns.tga";
     manager->loadSkyBox(names);
+    // The face no longer used is deleted; the faces kept stay loaded.
+    EXPECT_FALSE(glIsTexture(oldBack));
+    EXPECT_TRUE(glIsTexture(left));
     clear();
     glEnable(GL_TEXTURE_2D);
     manager->renderSkyBox(0, 0);
