@@ -149,4 +149,31 @@ public:
     MeshGeometry geometry;
 };
 
+// A closed cube mesh of side 2 around centre, turned by yaw about y.
+class CubeMesh {
+public:
+    CubeMesh(const Vector3& centre, float yaw)
+    {
+        const Matrix4 turn = Matrix4::rotationY(yaw);
+        for (int corner = 0; corner < 8; ++corner) {
+            Vertex v;
+            const Vector3 offset(corner & 1 ? 1.0f : -1.0f, corner & 2 ? 1.0f : -1.0f, corner & 4 ? 1.0f : -1.0f);
+            v.position = centre + Matrix4::transformPoint(turn, offset);
+            vertices.push_back(v);
+        }
+        // Each face as two triangles wound counter-clockwise seen from outside.
+        const std::uint32_t faces[6][4] = {{0, 4, 6, 2}, {1, 3, 7, 5}, {0, 1, 5, 4},
+                                           {2, 6, 7, 3}, {0, 2, 3, 1}, {4, 5, 7, 6}};
+        for (const auto& f : faces)
+            indices.insert(indices.end(), {f[0], f[1], f[2], f[0], f[2], f[3]});
+        geometry = {int(vertices.size()), int(indices.size()), vertices.data(), indices.data()};
+    }
+    CubeMesh(const CubeMesh&) = delete;
+    CubeMesh& operator=(const CubeMesh&) = delete;
+
+    std::vector<Vertex> vertices;
+    std::vector<std::uint32_t> indices;
+    MeshGeometry geometry;
+};
+
 }  // namespace physicstest
