@@ -49,48 +49,36 @@ TEST(XmlReader, NullOrEmptyTextIsRefusedWithoutCallbacks)
     EXPECT_TRUE(handler.calls.empty());
 }
 
-TEST(XmlReader, SelfClosingElementsAreLeavesWithEmptyText)
+TEST(XmlReader, ReportsElementsTextAndAttributesInDocumentOrder)
 {
-    EXPECT_EQ(read("<a/>"), Calls({"leaf a [] []"}));
-    EXPECT_EQ(read("<a x=1/>"), Calls({"leaf a [] [x=1]"}));
-    EXPECT_EQ(read("<a x=1>t</a>"), Calls({"leaf a [t] [x=1]"}));
-}
-
-TEST(XmlReader, AttributeTextNeedsOneSpaceAndSomethingAfterIt)
-{
-    EXPECT_EQ(read("<a >t</a>"), Calls({"leaf a [t] []"}));
-    EXPECT_EQ(read("<a b>t</a>"), Calls({"leaf a [t] [b]"}));
-    // Handed on verbatim: quotes, inner spaces and a trailing space stay.
-    EXPECT_EQ(read("<g type=box id=\"3\" ballTest=true >x</g>"),
-              Calls({"leaf g [x] [type=box id=\"3\" ballTest=true ]"}));
-}
-
-TEST(XmlReader, OnlyASpaceEndsTheName)
-{
-    EXPECT_EQ(read("<a\tb>t</a\tb>"), Calls({"leaf a\tb [t] []"}));
-}
-
-TEST(XmlReader, NestedElementsAndSiblingsInDocumentOrder)
-{
-    const Calls expected{"start a []", "leaf b [1] []", "leaf c [2] []"};
-    EXPECT_EQ(read("<a>\n<b>1</b>\n</a><c>2</c>"), expected);
-    EXPECT_EQ(read("<a>\n<b>1</b></a><c>2</c>"), expected);
-    EXPECT_EQ(read("<r><p>1</p><q/><s>2</s></r>"),
-              Calls({"start r []", "leaf p [1] []", "leaf q [] []", "leaf s [2] []"}));
-}
-
-TEST(XmlReader, LeafTextIsVerbatim)
-{
-    EXPECT_EQ(read("<v>  12.5 </v>"), Calls({"leaf v [  12.5 ] []"}));
-    EXPECT_EQ(read("<v>line\nbreak</v>"), Calls({"leaf v [line\nbreak] []"}));
-}
-
-TEST(XmlReader, DeclarationsAndCommentsEndTheirRange)
-{
-    EXPECT_TRUE(read("<?xml version=\"1.0\"?><a>1</a>").empty());
-    EXPECT_TRUE(read("<!-- note --><a>1</a>").empty());
-    // A stray close tag ends the document range as well.
-    EXPECT_EQ(read("<a>1</a></b><c>2</c>"), Calls({"leaf a [1] []"}));
+    const struct {
+        const char* text;
+        Calls calls;
+    } cases[] = {
+        // Self-closing elements are leaves with empty text.
+        {"<a/>", {"leaf a [] []"}},
+        {"<a x=1/>", {"leaf a [] [x=1]"}},
+        {"<a x=1>t</a>", {"leaf a [t] [x=1]"}},
+        // Attribute text needs one space and something after it; it is handed on
+        // verbatim, quotes, inner spaces and a trailing space too.
+        {"<a >t</a>", {"leaf a [t] []"}},
+        {"<a b>t</a>", {"leaf a [t] [b]"}},
+        {"<g type=box id=\"3\" ballTest=true >x</g>", {"leaf g [x] [type=box id=\"3\" ballTest=true ]"}},
+        {"<a\tb>t</a\tb>", {"leaf a\tb [t] []"}},  // only a space ends the name
+        {"<a>\n<b>1</b>\n</a><c>2</c>", {"start a []", "leaf b [1] []", "leaf c [2] []"}},
+        {"<a>\n<b>1</b></a><c>2</c>", {"start a []", "leaf b [1] []", "leaf c [2] []"}},
+        {"<r><p>1</p><q/><s>2</s></r>", {"start r []", "leaf p [1] []", "leaf q [] []", "leaf s [2] []"}},
+        {"<v>  12.5 </v>", {"leaf v [  12.5 ] []"}},
+        {"<v>line\nbreak</v>", {"leaf v [line\nbreak] []"}},
+        // Declarations, comments and a stray close tag end the document range.
+        {"<?xml version=\"1.0\"?><a>1</a>", {}},
+        {"<!-- note --><a>1</a>", {}},
+        {"<a>1</a></b><c>2</c>", {"leaf a [1] []"}},
+        // The close tag is a plain search: the inner </a> closes the outer a.
+        {"<a><a>1</a></a>", {"start a []"}},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(read(c.text), c.calls) << c.text;
 }
 
 TEST(XmlReader, UnclosedChildStopsOnlyItsParentsContent)
@@ -111,12 +99,6 @@ TEST(XmlReader, EmptyNamesAreNotReportedButTheirContentIs)
 {
     EXPECT_EQ(read("<>x</>"), Calls{});
     EXPECT_EQ(read("< a><b>1</b></>"), Calls({"leaf b [1] []"}));
-}
-
-TEST(XmlReader, SameNamedInnerElementEndsTheOuterOne)
-{
-    // The close tag is a plain search: the inner </a> closes the outer a.
-    EXPECT_EQ(read("<a><a>1</a></a>"), Calls({"start a []"}));
 }
 
 TEST(XmlReader, LengthLimitsWhatIsRead)
