@@ -64,7 +64,7 @@ void expectMatrixNear(const Matrix4& a, const Matrix4& b)
 
 }  // namespace
 
-TEST_F(LevelInfoTest, MouseTiltsOnlyWhileSpaceIsHeld)
+TEST_F(LevelInfoTest, MouseTiltsOnlyWhileSpaceIsHeldUpToFiveDegrees)
 {
     moveMouse(40, 80);
     EXPECT_EQ(level.tiltX, 0.0f);
@@ -77,17 +77,13 @@ TEST_F(LevelInfoTest, MouseTiltsOnlyWhileSpaceIsHeld)
     EXPECT_FLOAT_EQ(level.tiltZ, 1.0f);  // 0.025 degrees per pixel
     EXPECT_FLOAT_EQ(level.tiltX, 2.0f);
 
-    holdSpace(false);
-    moveMouse(40, 80);
-    EXPECT_FLOAT_EQ(level.tiltZ, 1.0f);  // released: the tilt stays
-}
-
-TEST_F(LevelInfoTest, TiltStopsAtFiveDegrees)
-{
-    holdSpace(true);
     moveMouse(1000, -1000);
-    EXPECT_FLOAT_EQ(level.tiltZ, 5.0f);
+    EXPECT_FLOAT_EQ(level.tiltZ, 5.0f) << "stops at five degrees";
     EXPECT_FLOAT_EQ(level.tiltX, -5.0f);
+
+    holdSpace(false);
+    moveMouse(-40, 80);
+    EXPECT_FLOAT_EQ(level.tiltZ, 5.0f);  // released: the tilt stays
 }
 
 TEST_F(LevelInfoTest, ControllerStickSetsTheTiltWithinFiveDegreesAndLevelsOnRelease)
