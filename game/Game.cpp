@@ -28,7 +28,6 @@
 #include <GL/freeglut.h>
 
 #include <cmath>
-#include <cstdio>
 #include <cstdlib>
 
 namespace {
@@ -123,14 +122,7 @@ void Game::loadLevel(const char* fileName)
     // A level that cannot be read, or lacks its start or target, says so on the
     // console and on screen and cannot be finished; End still skips it.
     const int levelId = LevelLoader::instance()->loadLevel(fileName, level);
-    char problem[StatusText::PROBLEM_LENGTH] = "";
-    if (levelId == 0)
-        std::snprintf(problem, sizeof problem, "Level file %s cannot be read", fileName);
-    else if (!level->playable)
-        std::snprintf(problem, sizeof problem, "Level file %s has no start or no target", fileName);
-    if (problem[0] != '\0')
-        report("%s\n", problem);
-    statusText.showLevelProblem(problem);
+    statusText.showLevelState(fileName, levelId != 0, level->playable);
     level->resetTilt();
     ball = new Ball();
     ball->create(level->startPosition, BALL_RADIUS);

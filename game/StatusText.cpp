@@ -1,5 +1,6 @@
 #include "game/StatusText.h"
 
+#include "app/Report.h"
 #include "game/HudText.h"
 
 #include <cstdio>
@@ -14,9 +15,15 @@ void StatusText::showMessage(const char* text)
     messageTimer = 0.0f;
 }
 
-void StatusText::showLevelProblem(const char* text)
+void StatusText::showLevelState(const char* fileName, bool readable, bool playable)
 {
-    std::snprintf(problemText, sizeof problemText, "%s", text);
+    problemText[0] = '\0';
+    if (!readable)
+        std::snprintf(problemText, sizeof problemText, "Level file %s cannot be read", fileName);
+    else if (!playable)
+        std::snprintf(problemText, sizeof problemText, "Level file %s has no start or no target", fileName);
+    if (problemText[0] != '\0')
+        report("%s\n", problemText);
 }
 
 void StatusText::draw(float frameTime, const Play& play)

@@ -21,9 +21,10 @@ public:
 
     // A new confirmation, shown from now for MESSAGE_TIME.
     void showMessage(const char* text);
-    // A line about the current level's file, shown until the next call; an
-    // empty text shows none.
-    void showLevelProblem(const char* text);
+    // What is wrong with the level just loaded from fileName, if anything: a
+    // file that cannot be read, or one without its start or target. The line is
+    // written to the console and shown until the next level's.
+    void showLevelState(const char* fileName, bool readable, bool playable);
     // The lines for this frame, between HudText::begin() and end(); the
     // confirmation ages by frameTime.
     void draw(float frameTime, const Play& play);
