@@ -337,10 +337,11 @@ MeshData MeshShapes::crater()
     constexpr float RIM_HEIGHT = 40.0f;
     constexpr float FLOOR_HEIGHT = 22.0f;
     constexpr float CORE_RADIUS = 1.0f;
-    // About a unit between rings and between neighbours on the rim: finer than
-    // the noise's smallest features, at 40k triangles for the whole volcano.
-    constexpr int RINGS = 100;
-    constexpr int AROUND = 200;
+    // About two units between rings and between neighbours on the rim, where the
+    // gullies and the ragged edge are; 10k triangles for the whole volcano, which
+    // the frame draws twice (shadow map and scene).
+    constexpr int RINGS = 50;
+    constexpr int AROUND = 100;
     MeshData mesh;
     mesh.name = "crater";
     MeshData::SubMesh inside{"crater", true, {}, {}};
