@@ -244,28 +244,6 @@ TEST(ShaderManager, InitReportsEffectProblemsAndTheGameGoesOn)
               "vertex_and_fragment_program: SetParameter3fv: invalid parameter handle\n");
 }
 
-// The value reaches the current pass's program and a pass made current later.
-TEST(ShaderManager, DiffuseAlphaReachesTheUniformUnchanged)
-{
-    initWithGameEffect();
-    const auto expectKdInCurrentProgram = [](const char* pass) {
-        GLint program = 0;
-        glGetIntegerv(GL_CURRENT_PROGRAM, &program);
-        ASSERT_NE(program, 0) << pass;
-        float read[4] = {};
-        glGetUniformfv(static_cast<GLuint>(program), glGetUniformLocation(static_cast<GLuint>(program), "Kd"), read);
-        EXPECT_EQ(read[0], 0.8f) << pass;
-        EXPECT_EQ(read[3], 0.25f) << pass;
-    };
-    const float kd[4] = {0.8f, 0.6f, 0.4f, 0.25f};
-    ShaderManager::instance()->setPass("shadowMapping");
-    ShaderManager::instance()->setVector4(EFFECTPARAMETER_KD, kd);
-    expectKdInCurrentProgram("shadowMapping");
-    ShaderManager::instance()->setPass("parallaxShadowMapping");
-    expectKdInCurrentProgram("parallaxShadowMapping");
-    ShaderManager::instance()->resetPass();
-}
-
 TEST(ShaderManager, ResetPassLeavesFixedFunctionTexturingOnUnitZero)
 {
     initWithGameEffect();
