@@ -20,7 +20,6 @@ public:
     MemoryWriteStream& storeBuffer(const void* buffer, std::uint32_t size);
 
     std::uint32_t size() const { return currentSize; }
-    std::uint32_t capacity() const { return maxSize; }
     const std::uint8_t* data() const { return buffer.get(); }  // null while nothing was stored
 
 private:
