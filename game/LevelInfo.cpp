@@ -13,29 +13,37 @@ void LevelInfo::updateTilt(float, const Camera& camera)
     InputManager* input = InputManager::instance();
     const PadState& pad = input->padState();
     const bool stick = pad.leftX != 0.0f || pad.leftY != 0.0f;
-    if (!input->isKeyDown(' ') && !stick && !stickTilting)
-        return;
-    MouseDelta delta;
-    if (stick || stickTilting) {
-        tiltX = pad.leftY * MAX_TILT;
-        tiltZ = pad.leftX * MAX_TILT;
-        stickTilting = stick;
-    } else {
-        input->getMouseDelta(delta);
-    }
+    if (input->isKeyDown(' ') || stick || stickTilting) {
+        MouseDelta delta;
+        if (stick || stickTilting) {
+            wantedX = pad.leftY * MAX_TILT;
+            wantedZ = pad.leftX * MAX_TILT;
+            stickTilting = stick;
+        } else {
+            input->getMouseDelta(delta);
+        }
 
-    if (lastYaw == camera.yaw || stick) {
-        tiltX += TILT_PER_PIXEL * static_cast<float>(delta.y);
-        tiltZ += TILT_PER_PIXEL * static_cast<float>(delta.x);
-    } else {
-        const float a = (lastYaw - camera.yaw) * DEGREES_TO_RADIANS;
-        const float oldX = tiltX, oldZ = tiltZ;
-        tiltX = std::sin(a) * oldZ + std::cos(a) * oldX;
-        tiltZ = std::cos(a) * oldZ - std::sin(a) * oldX;
+        if (lastYaw == camera.yaw || stick) {
+            wantedX += TILT_PER_PIXEL * static_cast<float>(delta.y);
+            wantedZ += TILT_PER_PIXEL * static_cast<float>(delta.x);
+        } else {
+            const float a = (lastYaw - camera.yaw) * DEGREES_TO_RADIANS;
+            const auto turn = [a](float& x, float& z) {
+                const float oldX = x, oldZ = z;
+                x = std::sin(a) * oldZ + std::cos(a) * oldX;
+                z = std::cos(a) * oldZ - std::sin(a) * oldX;
+            };
+            turn(wantedX, wantedZ);
+            turn(tiltX, tiltZ);
+        }
+        lastYaw = camera.yaw;
+        wantedX = std::clamp(wantedX, -MAX_TILT, MAX_TILT);
+        wantedZ = std::clamp(wantedZ, -MAX_TILT, MAX_TILT);
+    } else if (tiltX == wantedX && tiltZ == wantedZ) {
+        return;
     }
-    lastYaw = camera.yaw;
-    tiltX = std::clamp(tiltX, -MAX_TILT, MAX_TILT);
-    tiltZ = std::clamp(tiltZ, -MAX_TILT, MAX_TILT);
+    tiltX += std::clamp(wantedX - tiltX, -MAX_TILT_STEP, MAX_TILT_STEP);
+    tiltZ += std::clamp(wantedZ - tiltZ, -MAX_TILT_STEP, MAX_TILT_STEP);
 
     GamePhysic* physics = GamePhysic::instance();
     physics->MoveLevelPosition(Vector3(0.0f, 0.0f, 0.0f));
@@ -44,7 +52,7 @@ void LevelInfo::updateTilt(float, const Camera& camera)
 
 void LevelInfo::resetTilt()
 {
-    lastYaw = tiltX = tiltZ = 0.0f;
+    lastYaw = tiltX = tiltZ = wantedX = wantedZ = 0.0f;
     GamePhysic::instance()->MoveLevelOrientation(Matrix4());
 }
 

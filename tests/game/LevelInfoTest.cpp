@@ -51,6 +51,13 @@ protected:
         level.updateTilt(0.025f, camera);
     }
 
+    // Frames without mouse movement until the level's tilt has caught up.
+    void settle()
+    {
+        for (int i = 0; i < 2 * LevelInfo::MAX_TILT / LevelInfo::MAX_TILT_STEP; ++i)
+            level.updateTilt(0.025f, camera);
+    }
+
     FakeCursor* cursor = nullptr;
     Camera camera;
     LevelInfo level;
@@ -74,14 +81,20 @@ TEST_F(LevelInfoTest, MouseTiltsOnlyWhileSpaceIsHeldUpToFiveDegrees)
 
     holdSpace(true);
     moveMouse(40, 80);
+    settle();
     EXPECT_FLOAT_EQ(level.tiltZ, 1.0f);  // 0.025 degrees per pixel
     EXPECT_FLOAT_EQ(level.tiltX, 2.0f);
 
+    // A flick turns the level no faster than MAX_TILT_STEP a frame, and on to
+    // the end after the space bar is let go.
     moveMouse(1000, -1000);
+    EXPECT_FLOAT_EQ(level.tiltZ, 1.5f);
+    EXPECT_FLOAT_EQ(level.tiltX, 1.5f);
+    holdSpace(false);
+    settle();
     EXPECT_FLOAT_EQ(level.tiltZ, 5.0f) << "stops at five degrees";
     EXPECT_FLOAT_EQ(level.tiltX, -5.0f);
 
-    holdSpace(false);
     moveMouse(-40, 80);
     EXPECT_FLOAT_EQ(level.tiltZ, 5.0f);  // released: the tilt stays
 }
@@ -96,12 +109,12 @@ TEST_F(LevelInfoTest, ControllerStickSetsTheTiltWithinFiveDegreesAndLevelsOnRele
     pad.leftY = -0.5f;
     InputManager::instance()->setPadState(pad);
     camera.yaw = 30.0f;  // the stick's tilt follows the camera, not turned with it
-    level.updateTilt(0.025f, camera);
+    settle();
     EXPECT_FLOAT_EQ(level.tiltZ, 5.0f);
     EXPECT_FLOAT_EQ(level.tiltX, -2.5f);
 
     InputManager::instance()->setPadState(PadState());
-    level.updateTilt(0.025f, camera);
+    settle();
     EXPECT_EQ(level.tiltZ, 0.0f);
     EXPECT_EQ(level.tiltX, 0.0f);
     moveMouse(40, 40);  // centred and no space: nothing tilts
@@ -112,6 +125,7 @@ TEST_F(LevelInfoTest, CameraTurnDropsTheMovementAndTurnsTheTilt)
 {
     holdSpace(true);
     moveMouse(0, 80);  // tiltX 2
+    settle();
     camera.yaw = 90.0f;
     moveMouse(400, 400);
     // a = (0 - 90) degrees: the tilt about x becomes a tilt about z.
@@ -145,6 +159,7 @@ TEST_F(LevelInfoTest, TiltReachesThePhysicsAndResetLevelsIt)
 
     holdSpace(true);
     moveMouse(0, 200);  // tiltX 5
+    settle();
     GamePhysic::instance()->Simulate();
     GamePhysic::instance()->FetchResults();
     // Written as +5 degrees about x, read back transposed.
