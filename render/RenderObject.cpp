@@ -23,6 +23,7 @@ namespace {
 
 constexpr int SCENE_PASS = 2;        // FrameData::renderPass of the camera pass
 constexpr int BOX_FACE_VERTICES = 4;  // one triangle strip per box face
+constexpr int BOX_FACES = 6;
 constexpr GLsizei STRIDE = sizeof(Vertex);
 
 // Texture units 0, 1, 2 carry u v, the tangent and the binormal with handedness.
@@ -326,10 +327,18 @@ void RenderObject::drawArrays(const char* base, const void* indexPointer) const
     case TYPE_SPHERE:
         glDrawArrays(GL_TRIANGLE_STRIP, 0, vertexCount);
         break;
-    case TYPE_BOX:
-        for (int first = 0; first + BOX_FACE_VERTICES <= vertexCount; first += BOX_FACE_VERTICES)
-            glDrawArrays(GL_TRIANGLE_STRIP, first, BOX_FACE_VERTICES);
+    case TYPE_BOX: {
+        // All faces in one call: a software driver pays for every draw call.
+        GLint firsts[BOX_FACES];
+        GLsizei counts[BOX_FACES];
+        int faces = 0;
+        for (int first = 0; first + BOX_FACE_VERTICES <= vertexCount && faces < BOX_FACES; first += BOX_FACE_VERTICES) {
+            firsts[faces] = first;
+            counts[faces++] = BOX_FACE_VERTICES;
+        }
+        glMultiDrawArrays(GL_TRIANGLE_STRIP, firsts, counts, faces);
         break;
+    }
     case TYPE_MESH:
         glDrawElements(GL_TRIANGLES, indexCount / 3 * 3, GL_UNSIGNED_INT, indexPointer);
         break;
