@@ -14,7 +14,7 @@ public:
     static constexpr double MIN_FRAME_TIME = 0.025;  // seconds
     // The wait sleeps until this long before the end of the frame, then yields
     // until the end: a sleep may wake late by the scheduler's slack.
-    static constexpr double SLEEP_MARGIN = 0.001;  // seconds
+    static constexpr double SLEEP_MARGIN = 0.0005;  // seconds
 
     // Reads the operating system's counter.
     FrameClock();

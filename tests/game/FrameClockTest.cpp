@@ -77,7 +77,7 @@ TEST_F(FrameClockTest, WaitSleepsInsteadOfSpinning)
     frame(0.005);
     EXPECT_NEAR(static_cast<double>(slept) / TICKS_PER_SECOND,
                 FrameClock::MIN_FRAME_TIME - 0.005 - FrameClock::SLEEP_MARGIN, 1e-5);
-    EXPECT_LT(reads, 1200);  // one tick per read: at most the 1 ms margin of yields
+    EXPECT_LT(reads, 700);  // one tick per read: at most the half-millisecond margin of yields
     EXPECT_GE(clock.frameTime, FrameClock::MIN_FRAME_TIME);
     EXPECT_LT(clock.frameTime, FrameClock::MIN_FRAME_TIME + 1e-4);
 
