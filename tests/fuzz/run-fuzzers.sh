@@ -24,6 +24,7 @@ targets=(
 )
 
 export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
+export LSAN_OPTIONS=suppressions=$(realpath "$here/lsan-suppressions.txt")
 for entry in "${targets[@]}"; do
   read -r name context seeds <<<"$entry"
   work="$build/fuzz-corpus/$name"
