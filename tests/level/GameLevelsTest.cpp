@@ -537,3 +537,23 @@ INSTANTIATE_TEST_SUITE_P(Worlds, GameLevelsTest, ::testing::ValuesIn(COURSES),
                          [](const ::testing::TestParamInfo<Course>& info) { return std::string(info.param.world); });
 
 }  // namespace
+
+// Beside the jungle's hollow log, between its outer shell and the floor, lie
+// gutters 2 below the floor at both ends, from which a ball could never climb
+// out. A ball pushed past the log's mouth along the back wall (as a player did)
+// is stopped before the gutter, and from there it can still be steered into
+// the log and out at its far end.
+TEST_P(GameLevelsTest, NoGutterBesideTheHollowLogTrapsTheBall)
+{
+    if (std::string(GetParam().world) != "jungle")
+        GTEST_SKIP() << "the hollow log is the jungle's";
+    physics->ReleaseActor(BALL_ID);
+    physics->CreateSphere(BALL_ID, Vector3(-90.0f, 3.2f, -48.0f), BALL_RADIUS);
+    for (int i = 0; i < 150; ++i)
+        frame(-1.0f, 3.0f);
+    EXPECT_LT(ball().x, -76.0f) << "the ball went on to " << describe(ball());
+    EXPECT_GT(ball().y, 2.0f) << "the ball dropped below the floor at " << describe(ball());
+    for (int i = 0; i < 600 && ball().x < 5.0f; ++i)
+        frame(i < 60 ? 2.0f : 0.0f, i < 60 ? 0.0f : 3.0f);
+    EXPECT_GT(ball().x, 5.0f) << "the ball stayed at " << describe(ball());
+}
