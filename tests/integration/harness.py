@@ -115,6 +115,13 @@ class GameSession:
                 f.write(content)
         self.xvfb = Xvfb()
         env = self.xvfb.env()
+        # Best times, settings and screenshots stay in the run's own folder, never
+        # the user's home.
+        home = self.workdir + "-home"
+        os.makedirs(home, exist_ok=True)
+        env["HOME"] = home
+        for variable in ("XDG_DATA_HOME", "XDG_CONFIG_HOME", "XDG_PICTURES_DIR"):
+            env.pop(variable, None)
         env.update(self.extra_env)
         self._stdout_path = os.path.join(self.workdir, "stdout.txt")
         with open(self._stdout_path, "wb") as out:
@@ -144,6 +151,7 @@ class GameSession:
             self.xvfb.stop()
         if self.workdir and os.environ.get("PITCHROLL_KEEP_RUNS") is None:
             shutil.rmtree(self.workdir, ignore_errors=True)
+            shutil.rmtree(self.workdir + "-home", ignore_errors=True)
 
     def wait_exit(self, timeout=WAIT):
         """The game's exit status, or None when it is still running after timeout."""

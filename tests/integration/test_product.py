@@ -238,7 +238,9 @@ class Controls(unittest.TestCase):
             game.tap("Home")
             back = game.screenshot("view-home", settle=0.3)
             self.assertGreater(changed_fraction(start, turned), 0.05)
-            self.assertLess(changed_fraction(start, back), changed_fraction(start, turned) / 3)
+            # The level's moving parts and weather differ between any two frames
+            # (about 4 % of the pixels); a camera left turned differs three times that.
+            self.assertLess(changed_fraction(start, back), changed_fraction(start, turned) / 2)
 
             # A cursor taken past the window's right edge comes back in at its left.
             x, y, w, h = game.window_geometry()
