@@ -13,14 +13,15 @@ double nowMilliseconds()
     return std::chrono::duration<double, std::milli>(Clock::now().time_since_epoch()).count();
 }
 
-double processorNowMilliseconds()
+
+}  // namespace
+
+double PassTimer::processorNow()
 {
     timespec now{};
     clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &now);
     return static_cast<double>(now.tv_sec) * 1000.0 + static_cast<double>(now.tv_nsec) / 1.0e6;
 }
-
-}  // namespace
 
 const char* PassTimer::name(Pass pass)
 {
@@ -34,7 +35,7 @@ void PassTimer::begin()
         return;
     glFinish();
     last = nowMilliseconds();
-    lastProcessor = processorNowMilliseconds();
+    lastProcessor = processorNow();
 }
 
 void PassTimer::mark(Pass pass)
@@ -43,11 +44,11 @@ void PassTimer::mark(Pass pass)
         return;
     glFinish();
     const double now = nowMilliseconds();
-    const double processorNow = processorNowMilliseconds();
+    const double processorTime = processorNow();
     milliseconds[pass] += now - last;
-    processorMilliseconds[pass] += processorNow - lastProcessor;
+    processorMilliseconds[pass] += processorTime - lastProcessor;
     last = now;
-    lastProcessor = processorNow;
+    lastProcessor = processorTime;
 }
 
 void PassTimer::reset()

@@ -7,6 +7,8 @@ class PassTimer {
 public:
     enum Pass { UPDATE, SHADOW, SCENE, GLOW, OVERLAY, SWAP, PASS_COUNT };
     static const char* name(Pass pass);
+    // Processor time of all the process's threads so far, in milliseconds.
+    static double processorNow();
 
     // Starts the clock of the next pass (after the GL has finished what came before).
     void begin();

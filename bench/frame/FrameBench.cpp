@@ -18,7 +18,6 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <ctime>
 #include <utility>
 #include <vector>
 
@@ -29,15 +28,6 @@ using Clock = std::chrono::steady_clock;
 double millisecondsSince(Clock::time_point start)
 {
     return std::chrono::duration<double, std::milli>(Clock::now() - start).count();
-}
-
-// Processor time of all the process's threads (the driver renders on several):
-// steadier than the wall clock on a busy machine.
-double processorMilliseconds()
-{
-    timespec now{};
-    clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &now);
-    return static_cast<double>(now.tv_sec) * 1000.0 + static_cast<double>(now.tv_nsec) / 1.0e6;
 }
 
 double residentMegabytes()
@@ -95,12 +85,12 @@ void measure(Game& game, const View& view, int frames, int width, int height, co
     timer.enabled = false;
     glFinish();
     const Clock::time_point start = Clock::now();
-    const double processorStart = processorMilliseconds();
+    const double processorStart = PassTimer::processorNow();
     for (int i = 0; i < frames; ++i)
         frame(game);
     glFinish();
     const double plain = millisecondsSince(start) / frames;
-    const double processor = (processorMilliseconds() - processorStart) / frames;
+    const double processor = (PassTimer::processorNow() - processorStart) / frames;
 
     std::printf("%4dx%-4d %-8s %-6s %7.0f", width, height, level, view.name, switchMs);
     for (double milliseconds : timer.milliseconds)
