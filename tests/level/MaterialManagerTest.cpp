@@ -143,7 +143,7 @@ TEST(MaterialManager, BadFilesKeepWhatWasReadAndLaterFilesNumberOn)
     const std::string pipe = (folder / "pipe.xml").string();
     unlink(pipe.c_str());
     ASSERT_EQ(mkfifo(pipe.c_str(), 0600), 0);
-    for (const std::string path : {(folder / "none.xml").string(), pipe}) {
+    for (const std::string& path : {(folder / "none.xml").string(), pipe}) {
         testing::internal::CaptureStdout();
         manager->loadMaterials(path.c_str());
         const std::string output = testing::internal::GetCapturedStdout();
