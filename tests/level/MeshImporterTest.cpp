@@ -348,23 +348,3 @@ TEST_F(MeshImporterTest, CraftedChunksGiveAnEmptyMeshAndOneLine)
     writeFile("pipe.mesh", "");
     expectEmpty("pipe.mesh");
 }
-
-TEST_F(MeshImporterTest, EveryTruncationGivesAValidOrAnEmptyMesh)
-{
-    writeMesh("whole.mesh", {{false, 4, 0, {0, 1, 2, 2, 1, 3}}, {true, 0, 0, {0, 2, 1}}}, 3, 7);
-    const std::string bytes = readFile("whole.mesh");
-    ASSERT_GT(bytes.size(), 0u);
-    for (std::size_t length = 0; length < bytes.size(); ++length) {
-        // Each cut under its own name: OGRE keeps every mesh it has loaded.
-        const std::string name = "cut" + std::to_string(length) + ".mesh";
-        writeFile(name, bytes.substr(0, length));
-        const Imported mesh = import(name);
-        if (!mesh.vertices) {
-            expectEmpty(name);
-            continue;
-        }
-        EXPECT_EQ(mesh.output, "") << name;
-        for (const std::uint32_t index : mesh.indexList())
-            ASSERT_LT(index, static_cast<std::uint32_t>(mesh.vertexCount)) << name;
-    }
-}
