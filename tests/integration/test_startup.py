@@ -36,12 +36,8 @@ class WindowFollowsConfig(unittest.TestCase):
         with GameSession("fullScreen 1 screenWidth 800 screenHeight 600\n") as game:
             game.wait_for_output(r"^Full-screen mode 800x600:32@60 is not available")
             self.assertEqual(game.window_geometry()[2:], (800, 600))
-            self.assertTrue(game.running())
-
-    def test_mesa_offers_every_extension_the_renderer_needs(self):
-        with GameSession("") as game:
-            game.screenshot("startup")
-            self.assertNotIn("Not all extensions are supported!", game.stdout())
+            game.key("Escape")
+            self.assertEqual(game.wait_exit(), 0)
 
 
 class StartupWithGameData(unittest.TestCase):
@@ -56,6 +52,7 @@ class StartupWithGameData(unittest.TestCase):
             self.assertNotIn("No valid technique", output)
             self.assertNotIn("FMOD error!", output)
             self.assertNotIn("SDK says", output)
+            self.assertNotIn("Not all extensions are supported!", output)
             self.assertTrue(game.running())
 
 
@@ -88,18 +85,6 @@ class TextOverlay(unittest.TestCase):
             shot = game.wait_for_screen(lambda s: rows_with(s, is_yellow, (0, 0, 320, 40)) & text_band(20),
                                         "fps")
             self.assertTrue(rows_with(shot, is_yellow, (0, 0, 320, 40)) & text_band(20))
-
-
-class Exit(unittest.TestCase):
-    def test_escape_ends_the_game_with_status_zero(self):
-        with GameSession("") as game:
-            game.key("Escape")
-            self.assertEqual(game.wait_exit(), 0)
-
-    def test_escape_after_full_screen_fallback_also_exits_cleanly(self):
-        with GameSession("fullScreen 1\n") as game:
-            game.key("Escape")
-            self.assertEqual(game.wait_exit(), 0)
 
 
 if __name__ == "__main__":
