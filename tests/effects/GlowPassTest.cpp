@@ -47,7 +47,7 @@ protected:
 
     static const std::uint8_t* pixel(const std::vector<std::uint8_t>& image, int x, int y)
     {
-        return &image[(static_cast<std::size_t>(y) * WIDTH + x) * 4];
+        return GlTestContext::pixel(image, WIDTH, x, y);
     }
 
     GlowPass glow;
@@ -59,8 +59,7 @@ TEST_F(GlowPassTest, WindowShowsTheSceneWithAHaloAroundBrightParts)
 {
     drawScene();
     glow.render(false);
-    const auto image = GlTestContext::readPixels(WIDTH, HEIGHT);
-    GlTestContext::writePpm("glow-on.ppm", image, WIDTH, HEIGHT);
+    const auto image = GlTestContext::readPixels(WIDTH, HEIGHT, "glow-on.ppm");
 
     EXPECT_NEAR(pixel(image, WIDTH / 4, HEIGHT / 2)[0], 51, 3) << "dim scene passes unchanged";
     EXPECT_GE(pixel(image, WIDTH * 3 / 4, HEIGHT / 2)[0], 250) << "bright square stays bright";
@@ -75,8 +74,7 @@ TEST_F(GlowPassTest, ToggleShowsThePlainSceneAndBack)
     drawScene();
     glow.render(true);
     EXPECT_FALSE(glow.enabled());
-    auto image = GlTestContext::readPixels(WIDTH, HEIGHT);
-    GlTestContext::writePpm("glow-off.ppm", image, WIDTH, HEIGHT);
+    auto image = GlTestContext::readPixels(WIDTH, HEIGHT, "glow-off.ppm");
     EXPECT_NEAR(pixel(image, WIDTH / 4, HEIGHT / 2)[0], 51, 3);
     EXPECT_LT(pixel(image, WIDTH * 5 / 8 - 3, HEIGHT / 2)[0], 4) << "no halo without glow";
 

@@ -84,11 +84,6 @@ void expectStateRestored()
     EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR));
 }
 
-const std::uint8_t* pixelAt(const std::vector<std::uint8_t>& rgba, int x, int y)
-{
-    return &rgba[(static_cast<std::size_t>(y) * WINDOW + x) * 4];
-}
-
 }  // namespace
 
 // A loss-burst-like cloud in three colours plus a bursting splash on the ground,
@@ -134,7 +129,7 @@ TEST(ParticleRenderer, BurstShowsBrightSoftColouredSprites)
     int bright = 0, soft = 0, warm = 0, cold = 0;
     for (int y = 0; y < WINDOW; ++y) {
         for (int x = 0; x < WINDOW; ++x) {
-            const std::uint8_t* p = pixelAt(rgba, x, y);
+            const std::uint8_t* p = GlTestContext::pixel(rgba, WINDOW, x, y);
             const int level = std::max({p[0], p[1], p[2]});
             bright += level > 200;
             soft += level > 40 && level < 160;
@@ -169,12 +164,12 @@ TEST(ParticleRenderer, BlendsAdditively)
     renderer.render();
 
     const std::vector<std::uint8_t> rgba = GlTestContext::readPixels(WINDOW, WINDOW, "particle-additive.ppm");
-    const std::uint8_t* single = pixelAt(rgba, WINDOW / 2 - 60, WINDOW / 2);
+    const std::uint8_t* single = GlTestContext::pixel(rgba, WINDOW, WINDOW / 2 - 60, WINDOW / 2);
     EXPECT_NEAR(single[0], 102, 3);
     EXPECT_NEAR(single[1], 51, 3);
     EXPECT_NEAR(single[2], 25, 3);
-    EXPECT_NEAR(pixelAt(rgba, WINDOW / 2 + 60, WINDOW / 2)[0], 204, 3);
-    EXPECT_EQ(pixelAt(rgba, 10, 10)[0], 0);
+    EXPECT_NEAR(GlTestContext::pixel(rgba, WINDOW, WINDOW / 2 + 60, WINDOW / 2)[0], 204, 3);
+    EXPECT_EQ(GlTestContext::pixel(rgba, WINDOW, 10, 10)[0], 0);
 }
 
 TEST(ParticleRenderer, RenderLeavesBlendingOffWhateverItWas)

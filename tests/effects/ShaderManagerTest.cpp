@@ -114,7 +114,7 @@ struct Image {
 
     float luminance(int x, int y) const
     {
-        const std::uint8_t* p = &rgba[(static_cast<std::size_t>(y) * WIDTH + x) * 4];
+        const std::uint8_t* p = GlTestContext::pixel(rgba, WIDTH, x, y);
         return (p[0] + p[1] + p[2]) / 3.0f;
     }
     // Mean luminance of the box [x0, x1) x [y0, y1), rows top-down.

@@ -237,11 +237,9 @@ TEST_F(TextureManagerTest, TargaAndDevilDdsShowTheSamePictureAndShortChainsSampl
     for (int i = 0; i < 3; ++i)
         drawQuad(chains[i], 10 + 20 * i, 10, 4);
     glFinish();
-    const auto image = GlTestContext::readPixels(640, 480);
-    GlTestContext::writePpm("tga-and-dds.ppm", image, 640, 480); // for a look
-
+    const auto image = GlTestContext::readPixels(640, 480, "tga-and-dds.ppm");
     const auto colourAt = [&image](int x, int y) {
-        const std::uint8_t* p = &image[(static_cast<std::size_t>(y) * 640 + x) * 4];
+        const std::uint8_t* p = GlTestContext::pixel(image, 640, x, y);
         return Bytes{p[0], p[1], p[2]};
     };
     for (const int left : {100, 360}) {

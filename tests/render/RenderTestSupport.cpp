@@ -176,7 +176,7 @@ int coveredPixels(const Image& image)
 
 const std::uint8_t* pixel(const Image& image, int x, int y)
 {
-    return &image[(static_cast<std::size_t>(y) * WIDTH + static_cast<std::size_t>(x)) * 4];
+    return GlTestContext::pixel(image, WIDTH, x, y);
 }
 
 int countLists()
