@@ -2,7 +2,6 @@
 
 #include "level/LevelWorld.h"
 #include "math/MathConstants.h"
-#include "physics/GamePhysic.h"
 
 #include <gtest/gtest.h>
 
@@ -50,8 +49,7 @@ struct NodeCall {
 };
 
 // Records every call; refuses the objects of the element ids in refused (mesh
-// elements then get no geometry); hands the physics on to the real GamePhysic when
-// forwardPhysics is set.
+// elements then get no geometry).
 class RecordingWorld : public LevelWorld {
 public:
     int nextActorId() override { return ++lastActorId; }
@@ -73,8 +71,6 @@ public:
     {
         physicsLevelId = levelId;
         physics = copyTree(elements);
-        if (forwardPhysics)
-            GamePhysic::instance()->CreateKinematicLevel(levelId, elements);
     }
 
     // Position of an object in the level: its own plus the translations of the group nodes above it.
@@ -88,7 +84,6 @@ public:
 
     int lastActorId = 40;
     std::set<int> refused;
-    bool forwardPhysics = false;
     MeshGeometry mesh; // what mesh elements get
     std::vector<NodeCall> nodes;
     std::vector<ObjectCall> objects;
@@ -300,16 +295,14 @@ TEST_F(LevelBuilderTest, LeavesAreConvertedOnlyInTheirOwnWrapper)
     EXPECT_TRUE(world.objects[3].ballTest);
 }
 
+// The physics places the bodies the same way: GamePhysicTest's
+// ChildSitsAtItsParentsPositionPlusItsOwnAndFollowsTheTilt.
 TEST_F(LevelBuilderTest, ChildrenStandAtTheParentsPositionPlusTheirOwnWithoutItsRotation)
 {
-    GamePhysic::instance()->Init(false);
-    RecordingWorld forwarding;
-    forwarding.forwardPhysics = true;
     const std::string parentBody = position({10, 0, 0}) + triple("elementRotation", "rotation", {0, 45, 30}) +
                                    triple("elementMeasures", "", {4, 4, 4});
     load(box(1, parentBody) + element("type=sphere id=2 ballTest=false", parent(1, "fixed") + position({1, 0, 0})) +
-             box(3, parent(2, "rotation") + position({0, 2, 0})),
-         forwarding);
+         box(3, parent(2, "rotation") + position({0, 2, 0})));
     ASSERT_EQ(world.objects.size(), 3u);
     ASSERT_EQ(world.nodes.size(), 3u);
     EXPECT_EQ(world.nodes[0].actorId, 41) << "the root carries the level's actor";
@@ -322,15 +315,6 @@ TEST_F(LevelBuilderTest, ChildrenStandAtTheParentsPositionPlusTheirOwnWithoutIts
     EXPECT_EQ(world.levelPosition(world.objects[1]), Vector3(11, 0, 0));
     EXPECT_EQ(world.levelPosition(world.objects[2]), Vector3(11, 2, 0));
     EXPECT_EQ(world.objects[1].rotation, Vector3());
-
-    // The physics places the bodies the same way.
-    for (const auto& [index, expected] : {std::make_pair(0, Vector3(11, 0, 0)), {1, Vector3(11, 2, 0)}}) {
-        const Matrix4 pose = GamePhysic::instance()->GetMovingElementPose(index);
-        EXPECT_NEAR(pose[12], expected.x, 1e-3f) << index;
-        EXPECT_NEAR(pose[13], expected.y, 1e-3f) << index;
-        EXPECT_NEAR(pose[14], expected.z, 1e-3f) << index;
-    }
-    delete GamePhysic::instance();
 }
 
 TEST_F(LevelBuilderTest, ObjectThatCannotBeMadeKeepsItsRecordButNotItsChildren)
