@@ -237,12 +237,6 @@ class GameSession:
     def mouse_move(self, x, y):
         self.xdotool("mousemove", x, y)
 
-    def mouse_down(self, button):
-        self.xdotool("mousedown", button)
-
-    def mouse_up(self, button):
-        self.xdotool("mouseup", button)
-
     # -- output --------------------------------------------------------------
 
     def stdout(self):
@@ -311,12 +305,6 @@ class GameSession:
         image = Image.open(io.BytesIO(pixels)).convert("RGB")
         image.save(os.path.join(folder, (name or "screenshot") + ".png"), compress_level=1)
         return image
-
-
-def count_pixels(image, predicate, box=None):
-    """Number of pixels in box (left, top, right, bottom) whose (r, g, b) passes."""
-    region = image.crop(box) if box else image
-    return sum(1 for pixel in region.getdata() if predicate(pixel))
 
 
 def rows_with(image, predicate, box=None):

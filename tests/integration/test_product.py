@@ -155,7 +155,8 @@ class Installed(unittest.TestCase):
 
 
 class BestTimes(unittest.TestCase):
-    def test_best_time_survives_a_restart_and_a_corrupt_file(self):
+    # A damaged times file is BestTimesTest's: reported once, replaced by the next record.
+    def test_best_time_survives_a_restart(self):
         home = tempfile.mkdtemp(prefix="pitchroll-home-")
         self.addCleanup(shutil.rmtree, home, True)
         times_file = os.path.join(home, "data/pitchroll/besttimes.txt")
@@ -175,15 +176,6 @@ class BestTimes(unittest.TestCase):
         with Player(home, at_target) as game:
             third, best_after_restart, _ = game.finishes()
             self.assertEqual(best_after_restart, min(first, second, third))
-
-        with open(times_file, "wb") as f:
-            f.write(b"\x00\xffnot a table\n")
-        with Player(home, at_target) as game:
-            _, best, new = game.finishes()
-            self.assertTrue(new, "the unreadable file held no time")
-            self.assertEqual(len([l for l in game.stdout().splitlines() if "unreadable" in l]), 1)
-        with open(times_file) as f:
-            self.assertRegex(f.read(), r"^jungle \d+\.\d{3}\n$")
 
 
 class Controls(unittest.TestCase):
