@@ -7,12 +7,6 @@
 
 #include <cmath>
 
-TEST(Vector3, NormalizedHasUnitLength)
-{
-    EXPECT_NEAR(Vector3::normalized({3, -4, 12}).length(), 1.0f, 1e-6f);
-    EXPECT_FLOAT_EQ(Vector3(2, 3, 6).length(), 7.0f);
-}
-
 TEST(Vector3, RandomDirectionStaysOnUnitSphereAndCoversIt)
 {
     Random::seed(7);
@@ -55,16 +49,12 @@ TEST(Random, GivesFifteenBitValuesAndRepeatsForASeed)
     }
 }
 
-TEST(Ray, ConstructorNormalizesDirection)
+// The constructor makes the direction a unit vector; a transform moves the
+// origin and turns the direction.
+TEST(Ray, DirectionIsAUnitVectorTurnedByTransforms)
 {
-    const Ray ray({1, 2, 3}, {0, 0, -10});
-    EXPECT_FLOAT_EQ(ray.direction.z, -1.0f);
-    EXPECT_FLOAT_EQ(ray.origin.y, 2.0f);
-}
-
-TEST(Ray, TransformMovesOriginAndTurnsDirection)
-{
-    Ray ray({1, 0, 0}, {1, 0, 0});
+    Ray ray({1, 0, 0}, {10, 0, 0});
+    EXPECT_FLOAT_EQ(ray.direction.x, 1.0f);
     ray.transform(Matrix4::rotationZ(1.5707964f) * Matrix4::translation({0, 0, 5}));
     EXPECT_NEAR(ray.origin.x, 0.0f, 1e-6f);
     EXPECT_NEAR(ray.origin.y, 1.0f, 1e-6f);
