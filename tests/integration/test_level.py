@@ -2,7 +2,6 @@
 
 import math
 import os
-import time
 import unittest
 
 from harness import GameSession, SOURCE_DIR
@@ -68,20 +67,6 @@ def changed_fraction(a, b, threshold=40, box=None):
 
 
 class LevelOnScreen(unittest.TestCase):
-    def test_mouse_orbits_the_camera(self):
-        with session(course()) as game:
-            game.focus()
-            before = game.screenshot("orbit-before")
-            for _ in range(6):
-                game.xdotool("mousemove_relative", "--", 8, 0)
-                time.sleep(0.05)
-            after = game.wait_for_screen(lambda s: changed_fraction(before, s) > 0.05, "orbit-after")
-            self.assertGreater(changed_fraction(before, after), 0.05)
-            # The camera circles the level: the ball is no longer where it was drawn.
-            ball = region(before, project(BALL_START), 3)
-            self.assertNotEqual(list(ball.getdata()),
-                                list(region(after, project(BALL_START), 3).getdata()))
-
     def test_wall_between_camera_and_ball_fades_to_show_the_ball(self):
         ball = project(BALL_START)
         opaque_course = course(lambda text: text.replace(
