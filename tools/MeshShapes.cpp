@@ -95,7 +95,8 @@ MeshData MeshShapes::halfPipe()
     constexpr float THICKNESS = 2.0f;
     constexpr float LENGTH = 80.0f;
     constexpr int ARC = 64;
-    constexpr int ALONG = 40;
+    // The pipe is straight: rings along it add vertices, not shape.
+    constexpr int ALONG = 10;
     MeshData mesh;
     mesh.name = "halfpipe";
     MeshData::SubMesh surface{"surface", true, {}, {}};
@@ -205,8 +206,11 @@ MeshData MeshShapes::treeTrunk()
 {
     constexpr float HEIGHT = 90.0f;
     constexpr float RADIUS = 6.0f;
-    constexpr int AROUND = 72;
-    constexpr int UP = 60;
+    constexpr int AROUND = 60;
+    // Rings crowd towards the ground, where the roots flare, and thin out up
+    // the plain upper trunk.
+    constexpr int UP = 20;
+    constexpr float RING_CROWDING = 1.7f;
     // Repeats of the texture around the trunk: an integer, so the seam line matches.
     constexpr float AROUND_REPEATS = 3.0f;
     MeshData mesh;
@@ -228,14 +232,14 @@ MeshData MeshShapes::treeTrunk()
     };
     auto side = [&](float a, float b) {
         const float angle = -TWO_PI * a;  // clockwise seen from above, so the faces point outwards
-        const float height = HEIGHT * b;
+        const float height = HEIGHT * std::pow(b, RING_CROWDING);
         const float r = radiusAt(angle, height);
         return centreAt(height) + Vector3(r * std::cos(angle), height, r * std::sin(angle));
     };
     addSurface(bark.vertices, bark.indices, AROUND, UP, side,
                [&](float a, float b, const Vector3&, float& u, float& v) {
                    u = a * AROUND_REPEATS;
-                   v = b * HEIGHT / TEXTURE_REPEAT;
+                   v = HEIGHT * std::pow(b, RING_CROWDING) / TEXTURE_REPEAT;
                });
     // The broken top: a disc, rings walking in to the middle.
     addSurface(bark.vertices, bark.indices, AROUND, 4,
