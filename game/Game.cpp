@@ -29,6 +29,7 @@
 
 #include <cmath>
 #include <cstdlib>
+#include <set>
 
 namespace {
 
@@ -126,6 +127,9 @@ void Game::loadLevel(const char* fileName)
     level->resetTilt();
     ball = new Ball();
     ball->create(level->startPosition, BALL_RADIUS);
+    std::set<int> materials = RenderManager::instance()->materialsInUse();
+    materials.insert(Ball::MATERIAL);
+    MaterialManager::instance()->useMaterials(materials);
 
     clock.elapsedTime = 0.0;
     ballOutside = false;
@@ -430,6 +434,9 @@ void Game::resetBall()
     destroyBall();
     ball = new Ball();
     ball->create(level->startPosition, BALL_RADIUS);
+    std::set<int> materials = RenderManager::instance()->materialsInUse();
+    materials.insert(Ball::MATERIAL);
+    MaterialManager::instance()->useMaterials(materials);
     ballOutside = false;
     paused = false;
     ballLost = false;

@@ -89,6 +89,51 @@ void MaterialManager::applyMaterial(const int& id, const float& alpha)
     apply(found->second, diffuse);
 }
 
+void MaterialManager::useMaterials(const std::set<int>& ids)
+{
+    std::set<std::string> needed;
+    for (const auto& [id, material] : materials) {
+        if (ids.count(id))
+            needed.insert({material.textureFile, material.normalMapFile});
+    }
+    TextureManager* textures = TextureManager::instance();
+    for (auto& [id, material] : materials) {
+        if (ids.count(id) || !material.texturesLoaded)
+            continue;
+        // A material made in code with texture names of its own keeps them.
+        if (!material.textureFile.empty())
+            material.texture = 0;
+        if (!material.normalMapFile.empty())
+            material.normalMap = 0;
+        for (const std::string* file : {&material.textureFile, &material.normalMapFile}) {
+            if (!file->empty() && !needed.count(*file))
+                textures->unloadTexture(*file);
+        }
+        material.texturesLoaded = false;
+    }
+    bool loaded = false;
+    for (const int id : ids) {
+        const auto found = materials.find(id);
+        if (found != materials.end() && !found->second.texturesLoaded) {
+            loadTextures(found->second);
+            loaded = true;
+        }
+    }
+    if (loaded) {
+        textures->setFilterMode(textures->getFilterMode());
+        textures->setMipmapMode(textures->getMipmapMode());
+    }
+}
+
+void MaterialManager::loadTextures(Material& material)
+{
+    if (!material.textureFile.empty())
+        material.texture = loadTexture(material.textureFile);
+    if (!material.normalMapFile.empty())
+        material.normalMap = loadTexture(material.normalMapFile);
+    material.texturesLoaded = true;
+}
+
 Material MaterialManager::getMaterial(const int& id) const
 {
     const auto found = materials.find(id);
@@ -146,12 +191,12 @@ void MaterialManager::leafElement(const std::string& name, const std::string& te
         break;
     case READ_TEXTURE:
         if (name == "textureFileName" && !text.empty())
-            current.texture = loadTexture(text);
+            current.textureFile = text;
         break;
     case READ_NORMALMAP:
         if (name == "normalMapFileName") {
             if (!text.empty())
-                current.normalMap = loadTexture(text);
+                current.normalMapFile = text;
             current.hasNormalMap = true;
         }
         break;
@@ -161,8 +206,10 @@ void MaterialManager::leafElement(const std::string& name, const std::string& te
     }
 }
 
-void MaterialManager::apply(const Material& material, const float* diffuse) const
+void MaterialManager::apply(Material& material, const float* diffuse) const
 {
+    if (!material.texturesLoaded)
+        loadTextures(material);
     ShaderManager* const shaders = ShaderManager::instance();
     if (material.useLight) {
         glEnable(GL_LIGHTING);

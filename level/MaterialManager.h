@@ -6,6 +6,7 @@
 
 #include <list>
 #include <map>
+#include <set>
 #include <string>
 
 // The game's materials, read once from data/util/materials.xml and numbered from 1
@@ -16,9 +17,15 @@ class MaterialManager : public Singleton<MaterialManager>, public XmlHandler {
     friend class Singleton<MaterialManager>;
 
 public:
-    // Reads the file's "material" elements and adds them after the existing numbers,
-    // loading their textures. An unreadable file or one without materials adds none.
+    // Reads the file's "material" elements and adds them after the existing numbers.
+    // Their textures are loaded by useMaterials, or when a material is first
+    // applied. An unreadable file or one without materials adds none.
     void loadMaterials(const char* fileName);
+    // Loads the textures of the materials numbered in ids and frees those only
+    // other materials use, so just one world's textures are held at a time.
+    // Textures loaded here take the texture manager's current filter and
+    // mipmap modes, as if they had been loaded before the player changed them.
+    void useMaterials(const std::set<int>& ids);
     // Stores material under the next number (count + 1) and returns that number.
     int addMaterial(const Material& material);
 
@@ -50,7 +57,8 @@ private:
     };
 
     MaterialManager() = default;
-    void apply(const Material& material, const float* diffuse) const;
+    static void loadTextures(Material& material);
+    void apply(Material& material, const float* diffuse) const;
 
     std::map<int, Material> materials;
     ReadState readState = READ_NONE;

@@ -152,6 +152,14 @@ void RenderManager::render(bool useDisplayLists)
     root->render(renderMethod, useDisplayLists, noAlphaBlending, depthPass);
 }
 
+std::set<int> RenderManager::materialsInUse() const
+{
+    std::set<int> used{DEPTH_PASS_MATERIAL};
+    for (const auto& entry : registry)
+        used.insert(entry.second->materialId);
+    return used;
+}
+
 void RenderManager::renderTransparent(bool useDisplayLists)
 {
     glEnable(GL_BLEND);

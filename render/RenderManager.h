@@ -7,6 +7,7 @@
 #include <cstddef>
 #include <list>
 #include <map>
+#include <set>
 #include <string>
 #include <utility>
 
@@ -83,6 +84,9 @@ public:
     // Drawn after the opaque objects, it fills only the pixels they left free.
     // Lighting off, then on; the modelview matrix is its own and comes back.
     void renderSkyBox(float pitch, float yaw);
+
+    // The material numbers the scene's objects and the depth pass apply.
+    std::set<int> materialsInUse() const;
 
     SceneNode* getRoot() const { return root; }
     std::size_t transparentCount() const { return transparent.size(); }

@@ -101,6 +101,8 @@ TEST(MaterialManager, NumbersMaterialsFromOneInFileOrder)
 {
     MaterialManager* manager = freshManager();
     manager->loadMaterials(writeFile("three.xml", threeMaterials()).c_str());
+    EXPECT_EQ(manager->getMaterial(1).texture, 0u) << "textures wait for a level that uses them";
+    manager->useMaterials({1, 2, 3});
 
     const Material first = manager->getMaterial(1);
     EXPECT_TRUE(first.useLight);
@@ -168,10 +170,12 @@ TEST(MaterialManager, ApplyFeedsLightingColoursAndTexturesToTheEffect)
     MaterialManager* manager = freshManager();
     ShaderManager::instance()->setPass("parallaxShadowMapping");
     manager->loadMaterials(writeFile("apply.xml", threeMaterials()).c_str());
-    const Material first = manager->getMaterial(1);
 
+    // Applied before any level asked for it, the material loads its textures itself.
     glDisable(GL_LIGHTING);
     manager->applyMaterial(1);
+    const Material first = manager->getMaterial(1);
+    EXPECT_NE(first.texture, 0u);
     EXPECT_TRUE(glIsEnabled(GL_LIGHTING));
     EXPECT_FLOAT_EQ(uniform("Ka", 1), 0.2f);
     EXPECT_FLOAT_EQ(uniform("Kd", 3), 0.75f);
@@ -202,4 +206,42 @@ TEST(MaterialManager, ApplyFeedsLightingColoursAndTexturesToTheEffect)
     EXPECT_TRUE(glIsEnabled(GL_LIGHTING));
     EXPECT_FLOAT_EQ(uniform("Kd", 3), 0.75f);
     ShaderManager::instance()->resetPass();
+}
+
+TEST(MaterialManager, UseMaterialsHoldsTheTexturesOfOneWorld)
+{
+    MaterialManager* manager = freshManager();
+    TextureManager* textures = TextureManager::instance();
+    const std::string targa = std::string("\0\0\2\0\0\0\0\0\0\0\0\0\2\0\2\0\x18\0", 18) + std::string(12, '\x7f');
+    const auto material = [&](const char* colourFile, const char* normalFile) {
+        return std::string("<material><texture><textureFileName>") + writeFile(colourFile, targa) +
+               "</textureFileName></texture><normalMap><normalMapFileName>" + writeFile(normalFile, targa) +
+               "</normalMapFileName></normalMap></material>";
+    };
+    // Two worlds' materials sharing one colour texture.
+    manager->loadMaterials(writeFile("worlds.xml", "<materials>" + material("shared.tga", "first.tga") +
+                                                       material("shared.tga", "second.tga") + "</materials>")
+                               .c_str());
+
+    // A player's filter choice holds for textures loaded by a later level.
+    textures->setFilterMode(1);
+    manager->useMaterials({1});
+    const Material first = manager->getMaterial(1);
+    ASSERT_NE(first.texture, 0u);
+    ASSERT_NE(first.normalMap, 0u);
+    EXPECT_EQ(manager->getMaterial(2).texture, 0u);
+    GLint filter = 0;
+    glBindTexture(GL_TEXTURE_2D, first.normalMap);
+    glGetTexParameteriv(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, &filter);
+    EXPECT_EQ(filter, GL_NEAREST);
+
+    manager->useMaterials({2});
+    const Material second = manager->getMaterial(2);
+    EXPECT_EQ(manager->getMaterial(1).texture, 0u);
+    EXPECT_FALSE(glIsTexture(first.normalMap)) << "a texture no material in use needs is freed";
+    EXPECT_EQ(second.texture, first.texture) << "the shared texture stays loaded";
+    EXPECT_TRUE(glIsTexture(second.texture));
+    EXPECT_NE(second.normalMap, 0u);
+    textures->setFilterMode(2);
+    glBindTexture(GL_TEXTURE_2D, 0);
 }
