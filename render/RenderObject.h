@@ -50,15 +50,15 @@ public:
     // Scene nodes order their objects by this: material id, bit 5 = normal map.
     int sortKey() const { return sortMaterialId | (static_cast<int>(sortHasNormalMap) << 5); }
     bool hasNormalMap() const { return sortHasNormalMap; }
-    // The effect pass for this object's material: parallax mapping with a normal
-    // map, marching through the relief where the object comes within
-    // STEEP_PARALLAX_DISTANCE of the eye and one offset step beyond, where the
-    // relief spans a texel or two on screen.
+    // The effect pass for this object's material: with a normal map, parallax
+    // mapping marching through the relief where the object comes within
+    // STEEP_PARALLAX_DISTANCE of the eye, and normal mapping alone beyond, where
+    // the relief's shift is smaller than a texel of the mip level on screen.
     const char* effectPass() const
     {
         if (!sortHasNormalMap)
             return "shadowMapping";
-        return nearEye ? "parallaxShadowMapping" : "parallaxFarShadowMapping";
+        return nearEye ? "parallaxShadowMapping" : "normalMapShadowMapping";
     }
     bool isCulled() const { return culled; }
     bool isOccluding() const { return occluding; }

@@ -198,7 +198,7 @@ TEST(ShaderManager, GameEffectInitialisesWithBothTechniquesValid)
     EXPECT_STREQ(context.techniqueName(second), "simpleParallax");
     for (FxTechnique* technique : {first, second}) {
         EXPECT_TRUE(context.validateTechnique(technique)) << context.lastListing();
-        for (const char* pass : {"shadowMapping", "parallaxShadowMapping", "parallaxFarShadowMapping", "glowShade", "glowBlur", "glow"})
+        for (const char* pass : {"shadowMapping", "parallaxShadowMapping", "normalMapShadowMapping", "glowShade", "glowBlur", "glow"})
             EXPECT_NE(context.namedPass(technique, pass), nullptr) << pass;
     }
 }
@@ -318,7 +318,7 @@ TEST(ShaderManager, ShadowedFragmentsKeepAQuarterOfTheDirectLight)
     const GLuint white = GlTestContext::makeTexture(4, 4, [](int, int, float* c) { c[0] = c[1] = c[2] = c[3] = 1.0f; });
     const GLuint textures[4] = {white, makeBumpMap(true), makeShadowMap(1.0f), makeShadowMap(0.0f)};
     const float light[3] = {-1.2f, 0.6f, 0.8f};
-    for (const char* pass : {"shadowMapping", "parallaxShadowMapping", "parallaxFarShadowMapping"}) {
+    for (const char* pass : {"shadowMapping", "parallaxShadowMapping", "normalMapShadowMapping"}) {
         setSceneParameters(textures[0], textures[1], textures[2], 0.6f, 0.0f, light);
         const float full = renderQuad(pass, "shadow-lit.ppm").mean(200, 200, 300, 280);
         ShaderManager::instance()->setTexture(EFFECTPARAMETER_SHADOWMAP, textures[3]);
