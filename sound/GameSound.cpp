@@ -54,22 +54,43 @@ void GameSound::setupLevel(const std::array<const char*, 2>& music)
 {
     releaseSounds(effectSounds);
     releaseSounds(musicSounds);
+    releaseDecodingMusic();
     if (!soundSystem)
         return;
 
     // A failed effect keeps its slot, so the other effect keeps its index.
     for (const char* fileName : EFFECT_FILES)
-        effectSounds.push_back(createSound(fileName, SOUND_LOOP_OFF));
+        effectSounds.push_back(createSound(fileName, SOUND_CREATESAMPLE, SOUND_LOOP_OFF));
 
     for (const char* fileName : music) {
         if (!fileName)
             continue;
-        Sound* track = createSound(fileName, SOUND_LOOP_NORMAL);
-        if (!track)
-            continue;
-        soundSystem->playSound(track, &channel);
-        musicSounds.push_back(track);
+        Sound* track = createSound(fileName, SOUND_CREATESAMPLE | SOUND_NONBLOCKING, SOUND_LOOP_NORMAL);
+        if (track)
+            decodingMusic.push_back({fileName, track});
     }
+}
+
+// The tracks start together once all are decoded, so layered tracks stay in step.
+void GameSound::startMusic()
+{
+    for (const Track& track : decodingMusic) {
+        SoundOpenState state = SOUND_OPENSTATE_LOADING;
+        track.sound->getOpenState(&state);
+        if (state == SOUND_OPENSTATE_LOADING)
+            return;
+    }
+    for (const Track& track : decodingMusic) {
+        SoundOpenState state = SOUND_OPENSTATE_LOADING;
+        if (!succeeded(track.sound->getOpenState(&state))) {
+            report("Sound file %s could not be loaded\n", track.fileName);
+            track.sound->release();
+            continue;
+        }
+        soundSystem->playSound(track.sound, &channel);
+        musicSounds.push_back(track.sound);
+    }
+    decodingMusic.clear();
 }
 
 void GameSound::playEffect(int index)
@@ -83,14 +104,18 @@ void GameSound::playEffect(int index)
 
 void GameSound::update()
 {
-    if (soundSystem)
-        soundSystem->update();
+    if (!soundSystem)
+        return;
+    soundSystem->update();
+    if (!decodingMusic.empty())
+        startMusic();
 }
 
 void GameSound::shutdown()
 {
     releaseSounds(effectSounds);
     releaseSounds(musicSounds);
+    releaseDecodingMusic();
     if (!soundSystem)
         return;
     succeeded(soundSystem->close());
@@ -101,10 +126,10 @@ void GameSound::shutdown()
 
 // Creates a sound loaded whole with the given loop mode; null (after the error
 // line) when the file could not be loaded, and then nothing more is done with it.
-Sound* GameSound::createSound(const char* fileName, unsigned int loopMode)
+Sound* GameSound::createSound(const char* fileName, unsigned int mode, unsigned int loopMode)
 {
     Sound* sound = nullptr;
-    if (!succeeded(soundSystem->createSound(fileName, SOUND_CREATESAMPLE, &sound))) {
+    if (!succeeded(soundSystem->createSound(fileName, mode, &sound))) {
         // The library's line has no room for the file; it gets a line of its own.
         report("Sound file %s could not be loaded\n", fileName);
         return nullptr;
@@ -121,4 +146,12 @@ void GameSound::releaseSounds(std::vector<Sound*>& sounds)
             succeeded(sound->release());
     }
     sounds.clear();
+}
+
+// Tracks of a level left before they started; each waits for its decoder.
+void GameSound::releaseDecodingMusic()
+{
+    for (const Track& track : decodingMusic)
+        succeeded(track.sound->release());
+    decodingMusic.clear();
 }

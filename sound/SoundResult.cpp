@@ -21,6 +21,8 @@ const char* soundErrorString(SoundResult result)
         return "Unsupported file or audio format.";
     case SOUND_ERR_CHANNEL_ALLOC:
         return "No free channel to play the sound on.";
+    case SOUND_ERR_NOTREADY:
+        return "The sound is still being decoded, or could not be.";
     }
     return "Unknown error.";
 }

@@ -12,6 +12,7 @@ enum SoundResult : int {
     SOUND_ERR_FILE_NOTFOUND = 6,
     SOUND_ERR_FORMAT = 7,
     SOUND_ERR_CHANNEL_ALLOC = 8,
+    SOUND_ERR_NOTREADY = 9,
 };
 
 // A readable text for a result, also for values outside the enumeration.

@@ -10,6 +10,7 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <future>
 #include <string>
 
 namespace {
@@ -19,7 +20,7 @@ const int OUTPUT_CHANNELS = 2;
 const int MIX_FRAMES = 1024;
 const int MAX_CHANNELS = 4093;
 
-const unsigned int CREATE_MODES = SOUND_CREATESAMPLE | SOUND_LOOP_OFF | SOUND_LOOP_NORMAL;
+const unsigned int CREATE_MODES = SOUND_CREATESAMPLE | SOUND_LOOP_OFF | SOUND_LOOP_NORMAL | SOUND_NONBLOCKING;
 
 // The mixer is process-wide: at most one system may hold it.
 bool mixerTaken = false;
@@ -62,6 +63,28 @@ bool wavSizesFit(const std::string& bytes)
         at += CHUNK_HEADER + size + (size & 1);  // chunks are padded to even sizes
     }
     return true;
+}
+
+// Reads and decodes a sound file whole into the output format. Touches no
+// state of the system, so it may run on a thread of its own.
+SoundResult decodeFile(const char* fileName, Mix_Chunk** decoded)
+{
+    // Read whole from a regular file only (a pipe would block the game), and
+    // checked before the decoder trusts the sizes in it.
+    std::string bytes;
+    const DataFile::Outcome outcome = DataFile::read(fileName, bytes);
+    if (outcome == DataFile::MISSING)
+        return SOUND_ERR_FILE_NOTFOUND;
+    if (outcome != DataFile::READ || !wavSizesFit(bytes))
+        return SOUND_ERR_FORMAT;
+    SDL_RWops* file = SDL_RWFromConstMem(bytes.data(), static_cast<int>(bytes.size()));
+    if (!file)
+        return SOUND_ERR_FORMAT;
+    // Decodes and converts to the output format. The stream is closed here:
+    // the mixer leaks it on some failures (an unknown file under 12 bytes).
+    *decoded = Mix_LoadWAV_RW(file, 0);
+    SDL_RWclose(file);
+    return *decoded ? SOUND_OK : SOUND_ERR_FORMAT;
 }
 
 bool openOutput()
@@ -132,25 +155,22 @@ SoundResult SoundSystem::createSound(const char* fileName, unsigned int mode, So
     if (!initialised)
         return SOUND_ERR_UNINITIALIZED;
 
-    // Read whole from a regular file only (a pipe would block the game), and
-    // checked before the decoder trusts the sizes in it.
-    std::string bytes;
-    const DataFile::Outcome outcome = DataFile::read(fileName, bytes);
-    if (outcome == DataFile::MISSING)
-        return SOUND_ERR_FILE_NOTFOUND;
-    if (outcome != DataFile::READ || !wavSizesFit(bytes))
-        return SOUND_ERR_FORMAT;
-    SDL_RWops* file = SDL_RWFromConstMem(bytes.data(), static_cast<int>(bytes.size()));
-    if (!file)
-        return SOUND_ERR_FORMAT;
-    // Decodes and converts to the output format. The stream is closed here:
-    // the mixer leaks it on some failures (an unknown file under 12 bytes).
-    Mix_Chunk* chunk = Mix_LoadWAV_RW(file, 0);
-    SDL_RWclose(file);
-    if (!chunk)
-        return SOUND_ERR_FORMAT;
-
-    *sound = new Sound(this, chunk, (mode & SOUND_LOOP_NORMAL) != 0);
+    const bool looping = (mode & SOUND_LOOP_NORMAL) != 0;
+    if (mode & SOUND_NONBLOCKING) {
+        *sound = new Sound(this, nullptr, looping);
+        (*sound)->decoding = std::async(std::launch::async, [name = std::string(fileName)] {
+            Mix_Chunk* chunk = nullptr;
+            const SoundResult result = decodeFile(name.c_str(), &chunk);
+            return Sound::Decoded{result, chunk};
+        });
+        sounds.push_back(*sound);
+        return SOUND_OK;
+    }
+    Mix_Chunk* chunk = nullptr;
+    const SoundResult result = decodeFile(fileName, &chunk);
+    if (result != SOUND_OK)
+        return result;
+    *sound = new Sound(this, chunk, looping);
     sounds.push_back(*sound);
     return SOUND_OK;
 }
@@ -166,6 +186,9 @@ SoundResult SoundSystem::playSound(Sound* sound, Channel** channel)
     if (!initialised)
         return SOUND_ERR_UNINITIALIZED;
 
+    sound->collect(false);
+    if (!sound->chunk)
+        return SOUND_ERR_NOTREADY;
     const int index = Mix_PlayChannel(-1, sound->chunk, sound->looping ? -1 : 0);
     if (index < 0)
         return SOUND_ERR_CHANNEL_ALLOC;
@@ -205,6 +228,7 @@ SoundResult SoundSystem::release()
 
 SoundResult SoundSystem::releaseSound(Sound* sound)
 {
+    sound->collect(true);
     stopPlayback(sound);
     Mix_FreeChunk(sound->chunk);
     sounds.erase(std::remove(sounds.begin(), sounds.end(), sound), sounds.end());

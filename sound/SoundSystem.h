@@ -33,9 +33,12 @@ public:
     // mode: SOUND_DEFAULT or SOUND_CREATESAMPLE, optionally with one loop flag.
     // On failure *sound is null: SOUND_ERR_FILE_NOTFOUND for a missing file,
     // SOUND_ERR_FORMAT for one that is no regular file, whose WAV chunk sizes
-    // run past its end, or that cannot be decoded.
+    // run past its end, or that cannot be decoded. With SOUND_NONBLOCKING the
+    // sound is made at once and decoded on a thread of its own: its open state
+    // tells when it can be played, or gives those failures.
     SoundResult createSound(const char* fileName, unsigned int mode, Sound** sound);
     // Starts the sound at once on a free channel; *channel (may be null) gets it.
+    // SOUND_ERR_NOTREADY while the sound is being decoded or when it failed to.
     SoundResult playSound(Sound* sound, Channel** channel);
     // Once per frame. Mixing runs on the output's own thread, so there is
     // nothing to hand over; it reports whether the system is running.

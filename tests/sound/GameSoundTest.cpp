@@ -6,12 +6,14 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <chrono>
 #include <filesystem>
 #include <fstream>
 #include <functional>
 #include <map>
 #include <set>
 #include <string>
+#include <thread>
 
 namespace {
 // Music as tones, one frequency per track; effects as constant levels, told apart
@@ -33,6 +35,17 @@ std::string printed(const std::function<void()>& call)
     testing::internal::CaptureStdout();
     call();
     return testing::internal::GetCapturedStdout();
+}
+
+// Sets up a level and updates until its music has been decoded and started.
+void setUpLevel(GameSound& sound, const std::array<const char*, 2>& music)
+{
+    sound.setupLevel(music);
+    for (int i = 0; i < 10000 && sound.musicLoading(); ++i) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        sound.update();
+    }
+    EXPECT_FALSE(sound.musicLoading());
 }
 }  // namespace
 
@@ -70,7 +83,7 @@ TEST_F(GameSoundTest, EachLevelPlaysItsOwnMusicUnderOverlappingEffects)
     const auto update = [&] { sound.update(); };
     const auto setup = [&](const std::array<const char*, 2>& music) {
         const long mark = framesRecorded();
-        EXPECT_EQ(printed([&] { sound.setupLevel(music); }), "");
+        EXPECT_EQ(printed([&] { setUpLevel(sound, music); }), "");
         return mark;
     };
     EXPECT_EQ(printed([&] { sound.start(); }), "");
@@ -118,11 +131,11 @@ TEST_F(GameSoundTest, MissingOrBadFilesPrintALineAtEverySetupAndTheRestPlays)
         return line + "Sound file data/sound/" + file + " could not be loaded\n";
     };
     const std::string endLevel = failed(NOT_FOUND, "endLevel.wav");
-    EXPECT_EQ(printed([&] { sound.setupLevel(JUNGLE); }),
+    EXPECT_EQ(printed([&] { setUpLevel(sound, JUNGLE); }),
               endLevel + failed(BAD_FORMAT, "backgroundJungle01.mp3") + failed(NOT_FOUND, "backgroundJungle02.mp3"));
-    EXPECT_EQ(printed([&] { sound.setupLevel(VOLCANO); }), endLevel);
+    EXPECT_EQ(printed([&] { setUpLevel(sound, VOLCANO); }), endLevel);
     const long started = framesRecorded();
-    EXPECT_EQ(printed([&] { sound.setupLevel(LAGOON); }), endLevel + failed(NOT_FOUND, "backgroundLagoon01.wav"));
+    EXPECT_EQ(printed([&] { setUpLevel(sound, LAGOON); }), endLevel + failed(NOT_FOUND, "backgroundLagoon01.wav"));
     sound.playEffect(GameSound::EFFECT_END_LEVEL);
     runFrames(0.3, update);
     const long ballLost = framesRecorded();

@@ -8,11 +8,15 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
+#include <thread>
+
 #include <csignal>
 #include <cstdlib>
 #include <fstream>
 #include <string>
 #include <sys/stat.h>
+#include <thread>
 #include <unistd.h>
 
 class SoundSystemTest : public DiskAudioTest {
@@ -89,6 +93,35 @@ TEST_F(SoundSystemTest, RefusesBadArgumentsAndFilesItCannotDecode)
         EXPECT_EQ(system->createSound(c.name, c.mode, &failed), c.result) << (c.name ? c.name : "null");
         EXPECT_EQ(failed, nullptr);
     }
+    // Decoded on a thread of their own, the same files fail through the open state.
+    const auto settled = [](Sound* pending, SoundOpenState& state) {
+        SoundResult result = SOUND_OK;
+        for (int i = 0; i < 10000; ++i) {
+            result = pending->getOpenState(&state);
+            if (state != SOUND_OPENSTATE_LOADING)
+                break;
+            std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        }
+        return result;
+    };
+    for (const auto& c : cases) {
+        if (!c.name || c.mode != SOUND_CREATESAMPLE)
+            continue;
+        Sound* pending = nullptr;
+        ASSERT_EQ(system->createSound(c.name, c.mode | SOUND_NONBLOCKING, &pending), SOUND_OK) << c.name;
+        SoundOpenState state = SOUND_OPENSTATE_READY;
+        EXPECT_EQ(settled(pending, state), c.result) << c.name;
+        EXPECT_EQ(state, SOUND_OPENSTATE_ERROR) << c.name;
+        EXPECT_EQ(system->playSound(pending, nullptr), SOUND_ERR_NOTREADY) << c.name;
+        EXPECT_EQ(pending->release(), SOUND_OK);
+    }
+    Sound* decoded = nullptr;
+    ASSERT_EQ(system->createSound("data/sound/tone.wav", SOUND_CREATESAMPLE | SOUND_NONBLOCKING, &decoded), SOUND_OK);
+    SoundOpenState state = SOUND_OPENSTATE_LOADING;
+    EXPECT_EQ(settled(decoded, state), SOUND_OK);
+    EXPECT_EQ(state, SOUND_OPENSTATE_READY);
+    EXPECT_EQ(system->playSound(decoded, nullptr), SOUND_OK);
+    EXPECT_EQ(decoded->getOpenState(nullptr), SOUND_ERR_INVALID_PARAM);
     EXPECT_EQ(system->createSound("data/sound/tone.wav", SOUND_CREATESAMPLE, nullptr), SOUND_ERR_INVALID_PARAM);
     EXPECT_EQ(system->playSound(nullptr, nullptr), SOUND_ERR_INVALID_PARAM);
     EXPECT_EQ(sound->setMode(SOUND_DEFAULT), SOUND_ERR_INVALID_PARAM);
