@@ -169,11 +169,16 @@ class GameSession:
         result = subprocess.run(["xdotool"] + [str(a) for a in args], env=self.xvfb.env(),
                                 capture_output=True, text=True, timeout=30)
         if check and result.returncode != 0:
-            if self.process and self.process.poll() is not None:
-                raise RuntimeError("the game ended with status %d; its output:\n%s"
-                                   % (self.process.returncode, self.stdout()))
+            self._check_running()
             raise RuntimeError("xdotool %s failed: %s" % (args, result.stderr))
         return result.stdout
+
+    def _check_running(self):
+        """Raises with the game's status and output when it has ended; a status of
+        -9 or -15 with no reason in the output is a kill from outside the test."""
+        if self.process and self.process.poll() is not None:
+            raise RuntimeError("the game ended with status %d; its output:\n%s"
+                               % (self.process.returncode, self.stdout()))
 
     def _wait_for_window(self, timeout=WAIT):
         deadline = time.time() + timeout
@@ -300,8 +305,15 @@ class GameSession:
         os.makedirs(folder, exist_ok=True)
         # The window alone, as uncompressed pixels: several times quicker than the
         # whole screen as PNG, which matters for states that show only briefly.
-        pixels = subprocess.run(["import", "-window", self.window, "ppm:-"], env=self.xvfb.env(),
-                                check=True, capture_output=True, timeout=WAIT).stdout
+        # Without the window (the game has ended) import waits for a click to
+        # choose one instead of failing.
+        self._check_running()
+        try:
+            pixels = subprocess.run(["import", "-window", self.window, "ppm:-"], env=self.xvfb.env(),
+                                    check=True, capture_output=True, timeout=WAIT).stdout
+        except subprocess.TimeoutExpired:
+            self._check_running()
+            raise
         image = Image.open(io.BytesIO(pixels)).convert("RGB")
         image.save(os.path.join(folder, (name or "screenshot") + ".png"), compress_level=1)
         return image

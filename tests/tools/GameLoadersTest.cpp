@@ -11,6 +11,7 @@
 #include <gtest/gtest.h>
 
 #include <memory>
+#include <set>
 
 // Sizes, channels and mip levels of the files are checked by DataGeneratorTest;
 // here the game's own loaders must accept them.
@@ -21,6 +22,10 @@ TEST(GameLoaders, LoadTheMaterialsAndSkyBoxesWithAllTheirTextures)
     // test runs where the generated data folder is called "data".
     ASSERT_EQ(std::string(DATA_DIR), "data");
     MaterialManager::instance()->loadMaterials(MATERIALS_FILE);
+    std::set<int> all;
+    for (int id = 1; id <= 18; ++id)
+        all.insert(id);
+    MaterialManager::instance()->useMaterials(all);
     for (int id = 1; id <= 18; ++id) {
         const Material material = MaterialManager::instance()->getMaterial(id);
         EXPECT_NE(material.texture, 0u) << "material " << id;
