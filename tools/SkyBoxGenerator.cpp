@@ -248,7 +248,11 @@ Colour volcano(const Vector3& d)
                                           smoothstep(0.0f, 0.5f, -d.y));
         c = Colour::mix(c, ground.scaled(0.8f + 0.4f * rubble), smoothstep(0.0f, 0.02f, -d.y));
         c = c + Colour(1.0f, 0.35f, 0.05f).scaled(0.7f * channels * smoothstep(0.02f, 0.2f, -d.y));
-        c = Colour::mix(c, glowHorizon.scaled(0.5f), 0.5f * (1.0f - smoothstep(0.0f, 0.05f, -d.y)));
+    }
+    if (d.y < line) {
+        // Glowing haze over the far plain and the mountains' feet alike: haze on
+        // the plain alone cut a hard line along the horizon under every ridge.
+        c = Colour::mix(c, glowHorizon.scaled(0.5f), 0.5f * (1.0f - smoothstep(0.0f, 0.05f, std::fabs(d.y))));
     }
 
     // Ash: small grey flakes everywhere, a few still glowing.

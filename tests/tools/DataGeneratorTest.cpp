@@ -5,6 +5,7 @@
 #include "tools/DataGenerator.h"
 
 #include "effects/ParticleFrames.h"
+#include "math/MathConstants.h"
 #include "tools/SkyBoxGenerator.h"
 #include "tools/TextureCatalogue.h"
 
@@ -206,6 +207,32 @@ TEST(DataGenerator, SkyBoxFacesMeetAlongEveryEdgeAsTheGameDrawsThem)
         }
         EXPECT_LT(total / (SkyBoxGenerator::FACE_COUNT * 4 * SIZE), 6.0);
         EXPECT_LT(worstEdge, 12.0);
+    }
+}
+
+// All round the horizon, the step in colour from just above it to just below
+// it is no larger than the sky's own change over the same angle nearby: no hard
+// line where the ridges meet the plain. The lagoon's sky is left out: the game's
+// sea plane covers it up to the horizon.
+TEST(DataGenerator, SkyHasNoHardLineAtTheHorizon)
+{
+    constexpr int AZIMUTHS = 720;
+    constexpr float STEP = 0.004f;  // about three texels of a face
+    const auto difference = [](const Colour& a, const Colour& b) {
+        return std::fabs(a.r - b.r) + std::fabs(a.g - b.g) + std::fabs(a.b - b.b);
+    };
+    for (const auto world : {SkyBoxGenerator::World::JUNGLE, SkyBoxGenerator::World::VOLCANO}) {
+        double across = 0.0;
+        double above = 0.0;
+        for (int i = 0; i < AZIMUTHS; ++i) {
+            const float azimuth = TWO_PI * float(i) / AZIMUTHS;
+            const auto at = [&](float y) {
+                return SkyBoxGenerator::sky(world, Vector3::normalized(Vector3(std::cos(azimuth), y, std::sin(azimuth))));
+            };
+            across += difference(at(STEP), at(-STEP));
+            above += difference(at(3.0f * STEP), at(STEP));
+        }
+        EXPECT_LT(across / AZIMUTHS, 2.0 * above / AZIMUTHS + 0.02) << SkyBoxGenerator::worldName(world);
     }
 }
 
