@@ -29,7 +29,6 @@
 
 #include <cmath>
 #include <cstdlib>
-#include <set>
 
 namespace {
 
@@ -127,9 +126,7 @@ void Game::loadLevel(const char* fileName)
     level->resetTilt();
     ball = new Ball();
     ball->create(level->startPosition, BALL_RADIUS);
-    std::set<int> materials = RenderManager::instance()->materialsInUse();
-    materials.insert(Ball::MATERIAL);
-    MaterialManager::instance()->useMaterials(materials);
+    RenderManager::instance()->useSceneMaterials(Ball::MATERIAL);
 
     clock.elapsedTime = 0.0;
     ballOutside = false;
@@ -434,9 +431,7 @@ void Game::resetBall()
     destroyBall();
     ball = new Ball();
     ball->create(level->startPosition, BALL_RADIUS);
-    std::set<int> materials = RenderManager::instance()->materialsInUse();
-    materials.insert(Ball::MATERIAL);
-    MaterialManager::instance()->useMaterials(materials);
+    RenderManager::instance()->useSceneMaterials(Ball::MATERIAL);
     ballOutside = false;
     paused = false;
     ballLost = false;

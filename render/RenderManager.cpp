@@ -152,12 +152,12 @@ void RenderManager::render(bool useDisplayLists)
     root->render(renderMethod, useDisplayLists, noAlphaBlending, depthPass);
 }
 
-std::set<int> RenderManager::materialsInUse() const
+void RenderManager::useSceneMaterials(int alsoUsed) const
 {
-    std::set<int> used{DEPTH_PASS_MATERIAL};
+    std::set<int> used{DEPTH_PASS_MATERIAL, alsoUsed};
     for (const auto& entry : registry)
         used.insert(entry.second->materialId);
-    return used;
+    MaterialManager::instance()->useMaterials(used);
 }
 
 void RenderManager::renderTransparent(bool useDisplayLists)

@@ -85,8 +85,9 @@ public:
     // Lighting off, then on; the modelview matrix is its own and comes back.
     void renderSkyBox(float pitch, float yaw);
 
-    // The material numbers the scene's objects and the depth pass apply.
-    std::set<int> materialsInUse() const;
+    // Has the materials the scene's objects and the depth pass apply, and
+    // alsoUsed, load their textures, and the other materials free theirs.
+    void useSceneMaterials(int alsoUsed) const;
 
     SceneNode* getRoot() const { return root; }
     std::size_t transparentCount() const { return transparent.size(); }
