@@ -8,8 +8,9 @@ BallWatch::BallWatch(float noHitDistance)
 {
 }
 
-void BallWatch::restart()
+void BallWatch::restart(float courseLowest)
 {
+    fallDepth = std::max(FALL_DEPTH, courseLowest - COURSE_DEPTH);
     airborne = false;
     jumpHeight = 0.0f;
     previousBallHeight = 0.0f;
@@ -59,7 +60,7 @@ BallWatch::Verdict BallWatch::check(float y, float aboveGround, bool atTarget)
         verdict.event = EVENT_AIRBORNE;
         return verdict;
     }
-    if (y < FALL_DEPTH)
+    if (y < fallDepth)
         verdict.event = EVENT_FELL_OUT;
     return verdict;
 }

@@ -4,13 +4,18 @@
 // than JUMP_HEIGHT above the surface below it is airborne, and lost once it has
 // come back down to within JUMP_RESET_HEIGHT of the level it rose from, unless
 // the surface below changed by more than JUMP_RESET_HEIGHT from one check to the
-// next, which restarts the tracking; a ball below FALL_DEPTH fell out of the
-// level. Headless: the caller measures the ball and acts on the event.
+// next, which restarts the tracking; a ball below FALL_DEPTH, or COURSE_DEPTH
+// below the course's lowest point, fell out of the level. Heights are in the
+// level's own, untilted frame. Headless: the caller measures the ball and acts
+// on the event.
 class BallWatch {
 public:
     static constexpr float JUMP_RESET_HEIGHT = 13.5f;  // change of the ground below that restarts jump tracking
     static constexpr float JUMP_HEIGHT = 15.0f;        // above the surface below: airborne
     static constexpr float FALL_DEPTH = -100.0f;       // ball y below this: fell out of the level
+    // A ball this far below the lower of its start and its target has left the
+    // course, even where a pit's floor (lava, a beach) holds it above FALL_DEPTH.
+    static constexpr float COURSE_DEPTH = 12.0f;
     // A lost ball that never rose this far above where it last touched the ground
     // went over an edge and fell: it is reported as outside, not as a jump.
     static constexpr float LEAST_JUMP_RISE = 3.0f;
@@ -41,8 +46,9 @@ public:
     // noHitDistance is the height the physics reports when nothing is below.
     explicit BallWatch(float noHitDistance);
 
-    // Forgets every jump: a new level or a new ball.
-    void restart();
+    // Forgets every jump: a new level or a new ball. courseLowest: the lower of
+    // the ball's start and target heights.
+    void restart(float courseLowest = FALL_DEPTH + COURSE_DEPTH);
     // One check with the ball's height y, its height above the surface below and
     // whether it is at the target (and the level not finished yet).
     Verdict check(float y, float aboveGround, bool atTarget);
@@ -51,6 +57,7 @@ public:
 
 private:
     float noHitDistance;
+    float fallDepth = FALL_DEPTH;        // below this the ball fell out
     bool airborne = false;
     float jumpHeight = 0.0f;             // height tracked during a jump
     float previousBallHeight = 0.0f;     // ball y at the previous check

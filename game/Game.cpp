@@ -130,7 +130,7 @@ void Game::loadLevel(const char* fileName)
 
     clock.elapsedTime = 0.0;
     ballOutside = false;
-    ballWatch.restart();
+    ballWatch.restart(std::fmin(level->startPosition.y, level->targetPosition.y));
     levelFinished = false;
 
     ShadowMapper* shadows = ShadowMapper::instance();
@@ -234,8 +234,8 @@ void Game::checkBall()
 {
     GamePhysic* physics = GamePhysic::instance();
     const Vector3 position = ball->position();
-    const BallWatch::Verdict verdict = ballWatch.check(
-        position.y, ball->heightAboveGround(), !levelFinished && level->playable && level->isTargetReached(position));
+    const BallWatch::Verdict verdict = ballWatch.check(level->heightInLevel(position), ball->heightAboveGround(),
+                                                       !levelFinished && level->playable && level->isTargetReached(position));
     if (verdict.tracking == BallWatch::TRACKING_RESET)
         report("reset\n");
     else if (verdict.tracking == BallWatch::TRACKING_REDUCING)

@@ -63,6 +63,12 @@ Matrix4 LevelInfo::tiltMatrix(const Camera& camera) const
            Matrix4::rotationZ(tiltZ * DEGREES_TO_RADIANS) * Matrix4::rotationY(-yaw);
 }
 
+float LevelInfo::heightInLevel(const Vector3& ballPosition) const
+{
+    const Matrix4 toLevel = Matrix4::inverseAffine(GamePhysic::instance()->GetActorPose(actorId));
+    return Matrix4::transformPoint(toLevel, ballPosition).y;
+}
+
 bool LevelInfo::isTargetReached(const Vector3& ballPosition) const
 {
     const Vector3 target =

@@ -36,4 +36,6 @@ struct LevelInfo : LoadedLevel {
     Matrix4 tiltMatrix(const Camera& camera) const;
     // Is the ball within TARGET_RADIUS of the target, as the level body carries it?
     bool isTargetReached(const Vector3& ballPosition) const;
+    // The ball's height in the level's own, untilted frame.
+    float heightInLevel(const Vector3& ballPosition) const;
 };

@@ -103,4 +103,17 @@ TEST(BallWatch, RestartForgetsAJump)
     EXPECT_EQ(watch.check(3, 3, false).event, BallWatch::EVENT_NONE);
 }
 
+// A ball that slid down into a pit whose floor holds it (no drop ever made it
+// airborne) is out of the level once it lies COURSE_DEPTH below the course.
+TEST(BallWatch, APitBelowTheCourseIsOutside)
+{
+    BallWatch watch(NO_HIT);
+    watch.restart(4.0f);  // start or target at 4: the course ends at 4 - 12 = -8
+    for (const float y : {3.0f, -2.0f, -7.5f})
+        EXPECT_EQ(watch.check(y, 3, false).event, BallWatch::EVENT_NONE) << y;
+    EXPECT_EQ(watch.check(-8.5f, 3, false).event, BallWatch::EVENT_FELL_OUT);
+    watch.restart();
+    EXPECT_EQ(watch.check(-50, 3, false).event, BallWatch::EVENT_NONE) << "without a course, only FALL_DEPTH";
+}
+
 }  // namespace

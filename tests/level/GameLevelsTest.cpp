@@ -274,6 +274,18 @@ protected:
 
     Vector3 ball() const { return translationOf(physics->GetActorPose(BALL_ID)); }
     Vector3 inLevel(const Vector3& p) const { return Matrix4::transformPoint(physics->GetActorPose(levelId), p); }
+    // The ball's height in the level's untilted frame, as the game watches it.
+    float ballHeight() const
+    {
+        return Matrix4::transformPoint(Matrix4::inverseAffine(physics->GetActorPose(levelId)), ball()).y;
+    }
+    // A watch on the game's rules for this level.
+    BallWatch watch() const
+    {
+        BallWatch watch(GamePhysic::NO_HIT_DISTANCE);
+        watch.restart(std::fmin(loaded.startPosition.y, loaded.targetPosition.y));
+        return watch;
+    }
     float aboveGround() const { return physics->RaycastDistance(ball(), Vector3(0.0f, -1.0f, 0.0f)); }
 
     GamePhysic* physics = GamePhysic::instance();
@@ -306,10 +318,10 @@ TEST_P(GameLevelsTest, LevelIsBuiltFromItsWorldsDataWithinView)
 
 TEST_P(GameLevelsTest, BallComesToRestOnTheFloorAtTheStart)
 {
-    BallWatch watch(GamePhysic::NO_HIT_DISTANCE);
+    BallWatch rules = watch();
     for (int i = 0; i < 40; ++i) {
         frame(0.0f, 0.0f);
-        ASSERT_EQ(watch.check(ball().y, aboveGround(), false).event, BallWatch::EVENT_NONE)
+        ASSERT_EQ(rules.check(ballHeight(), aboveGround(), false).event, BallWatch::EVENT_NONE)
             << "at " << describe(ball());
     }
     EXPECT_NEAR(aboveGround(), float(BALL_RADIUS), 0.2f) << "the ball stands at " << describe(ball());
@@ -428,13 +440,13 @@ Play GameLevelsTest::play(Hand* hand)
         return Vector3(at.x - from.x, 0.0f, at.z - from.z);
     };
 
-    BallWatch watch(GamePhysic::NO_HIT_DISTANCE);
+    BallWatch rules = watch();
     Play result;
     float tiltX = 0.0f, tiltZ = 0.0f;
     for (; result.frames < MAX_FRAMES; ++result.frames) {
         const Vector3 position = ball();
         const bool atTarget = (inLevel(loaded.targetPosition) - position).length() < TARGET_RADIUS;
-        const BallWatch::Event event = watch.check(position.y, aboveGround(), atTarget).event;
+        const BallWatch::Event event = rules.check(ballHeight(), aboveGround(), atTarget).event;
         result.where = position;
         result.waypoint = next;
         if (event == BallWatch::EVENT_TARGET_REACHED) {
