@@ -17,6 +17,7 @@
 #include <GL/glew.h>
 
 #include <algorithm>
+#include <malloc.h>
 #include <cassert>
 #include <set>
 
@@ -158,6 +159,9 @@ void RenderManager::useSceneMaterials(int alsoUsed) const
     for (const auto& entry : registry)
         used.insert(entry.second->materialId);
     MaterialManager::instance()->useMaterials(used);
+    // By now the last world's textures, sky and geometry are freed; the heap
+    // would keep their pages between the new world's blocks.
+    malloc_trim(0);
 }
 
 void RenderManager::renderTransparent(bool useDisplayLists)

@@ -86,7 +86,8 @@ public:
     void renderSkyBox(float pitch, float yaw);
 
     // Has the materials the scene's objects and the depth pass apply, and
-    // alsoUsed, load their textures, and the other materials free theirs.
+    // alsoUsed, load their textures, and the other materials free theirs; then
+    // hands the memory the last world freed back to the system.
     void useSceneMaterials(int alsoUsed) const;
 
     SceneNode* getRoot() const { return root; }
