@@ -161,6 +161,9 @@ SoundResult SoundSystem::createSound(const char* fileName, unsigned int mode, So
         (*sound)->decoding = std::async(std::launch::async, [name = std::string(fileName)] {
             Mix_Chunk* chunk = nullptr;
             const SoundResult result = decodeFile(name.c_str(), &chunk);
+            // SDL keeps data (its error text) for each thread that calls it and
+            // frees it only for threads of its own making.
+            SDL_TLSCleanup();
             return Sound::Decoded{result, chunk};
         });
         sounds.push_back(*sound);
