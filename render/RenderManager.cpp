@@ -17,8 +17,8 @@
 #include <GL/glew.h>
 
 #include <algorithm>
-#include <malloc.h>
 #include <cassert>
+#include <malloc.h>
 #include <set>
 
 namespace {
