@@ -324,3 +324,60 @@ def rows_with(image, predicate, box=None):
     left, top, right, bottom = box or (0, 0, image.width, image.height)
     pixels = image.load()
     return {y for y in range(top, bottom) for x in range(left, right) if predicate(pixels[x, y])}
+
+
+STATUS_ROWS = set(range(28, 44))  # the status line, baseline 40
+
+
+def status_rows(image, predicate):
+    """The rows of the status line's text that hold a matching pixel."""
+    return rows_with(image, predicate, (0, 0, 300, 60)) & STATUS_ROWS
+
+
+def is_white_text(pixel):
+    return min(pixel) > 200
+
+
+def is_red_text(pixel):
+    r, g, b = pixel
+    return r > 200 and g < 60 and b < 60
+
+
+def is_green_text(pixel):
+    r, g, b = pixel
+    return g > 200 and r < 120 and b < 120
+
+
+def changed_fraction(a, b, threshold=40, box=None):
+    """Share of pixels whose largest channel difference exceeds threshold."""
+    if box:
+        a, b = a.crop(box), b.crop(box)
+    changed = sum(1 for p, q in zip(a.getdata(), b.getdata())
+                  if max(abs(p[i] - q[i]) for i in range(3)) > threshold)
+    return changed / float(a.width * a.height)
+
+
+def wait_until(condition, what, timeout=WAIT):
+    deadline = time.time() + timeout
+    while not condition():
+        if time.time() > deadline:
+            raise AssertionError("not within %ss: %s" % (timeout, what))
+        time.sleep(0.2)
+
+
+class LevelGame(GameSession):
+    """The game with its data and level as the first level file, in a 640 x 480
+    window, once its first frame is drawn."""
+
+    def __init__(self, level, extra_env=None):
+        env = {"SDL_AUDIODRIVER": "dummy"}
+        env.update(extra_env or {})
+        super().__init__("screenWidth 640 screenHeight 480\n", with_data=True,
+                         data_files={"data/levels/jungle.xml": level}, extra_env=env)
+
+    def start(self):
+        super().start()
+        self.wait_for_picture()
+
+    def status(self, predicate, name):
+        return status_rows(self.screenshot(name, settle=0.1), predicate)

@@ -4,7 +4,7 @@ import math
 import os
 import unittest
 
-from harness import GameSession, SOURCE_DIR
+from harness import GameSession, SOURCE_DIR, changed_fraction
 
 WIDTH, HEIGHT = 800, 600
 CONFIG = "screenWidth %d screenHeight %d windowName Pitchroll\n" % (WIDTH, HEIGHT)
@@ -55,15 +55,6 @@ def region(image, center, radius):
 def mean_brightness(image):
     pixels = list(image.getdata())
     return sum(sum(p) / 3.0 for p in pixels) / len(pixels)
-
-
-def changed_fraction(a, b, threshold=40, box=None):
-    """Share of pixels whose largest channel difference exceeds threshold."""
-    if box:
-        a, b = a.crop(box), b.crop(box)
-    pairs = zip(a.getdata(), b.getdata())
-    changed = sum(1 for p, q in pairs if max(abs(p[i] - q[i]) for i in range(3)) > threshold)
-    return changed / float(a.width * a.height)
 
 
 class LevelOnScreen(unittest.TestCase):

@@ -15,26 +15,12 @@ import unittest
 from PIL import Image
 
 import harness
-from harness import GameSession, rows_with
+from harness import (GameSession, LevelGame, changed_fraction, is_red_text, is_white_text, rows_with,
+                     wait_until)
 import levels
 
-WIDTH, HEIGHT = 640, 480
-STATUS_ROWS = set(range(28, 44))  # the status line, baseline 40
+WIDTH = 640
 TIME_RE = r"Level time (\d+):(\d\d\.\d\d), best time (\d+):(\d\d\.\d\d)( \(new best\))?"
-
-
-def is_white_text(pixel):
-    return min(pixel) > 200
-
-
-def is_yellow_text(pixel):
-    r, g, b = pixel
-    return r > 200 and g > 200 and b < 80
-
-
-def is_red_text(pixel):
-    r, g, b = pixel
-    return r > 200 and g < 60 and b < 60
 
 
 def white_pixels(image):
@@ -42,45 +28,23 @@ def white_pixels(image):
             if is_white_text(image.getpixel((x, y)))}
 
 
-def changed_fraction(a, b, threshold=40):
-    changed = sum(1 for p, q in zip(a.getdata(), b.getdata())
-                  if max(abs(p[i] - q[i]) for i in range(3)) > threshold)
-    return changed / float(a.width * a.height)
-
-
-def wait_until(condition, what, timeout=20):
-    deadline = time.time() + timeout
-    while not condition():
-        if time.time() > deadline:
-            raise AssertionError("not within %ss: %s" % (timeout, what))
-        time.sleep(0.2)
-
-
 def seconds(minutes, rest):
     return int(minutes) * 60 + float(rest)
 
 
-class Player(GameSession):
-    """The built game with one level file and a private home, once drawn."""
+class Player(LevelGame):
+    """The built game with one level file and a private home."""
 
     def __init__(self, home, level, extra_env=None):
-        env = {"SDL_AUDIODRIVER": "dummy", "HOME": home, "XDG_DATA_HOME": os.path.join(home, "data")}
+        env = {"HOME": home, "XDG_DATA_HOME": os.path.join(home, "data")}
         env.update(extra_env or {})
-        super().__init__("screenWidth %d screenHeight %d\n" % (WIDTH, HEIGHT), with_data=True,
-                         data_files={"data/levels/jungle.xml": level}, extra_env=env)
-
-    def start(self):
-        super().start()
-        self.wait_for_picture()
+        super().__init__(level, env)
         self.finishes_read = 0
 
     def tap(self, name):
         # Short: a press is reported even when released before the game's next
         # frame, and a long hold on a loaded machine can reach the key repeat.
         self.key(name, hold=0.1)
-
-    def status(self, predicate, name):
-        return rows_with(self.screenshot(name, settle=0.1), predicate, (0, 0, 300, 60)) & STATUS_ROWS
 
     def wait_paused(self, paused, name):
         wait_until(lambda: bool(self.status(is_white_text, name)) == paused,
@@ -186,18 +150,6 @@ class Controls(unittest.TestCase):
             timer_box = (WIDTH - 150, 6, WIDTH, 24)
             shot = game.screenshot("timer", settle=0.5)
             self.assertTrue(rows_with(shot, is_white_text, timer_box), "the level time at the top right")
-
-            # The help names the right mouse button: a line one character longer than "left".
-            game.tap("F1")
-
-            def help_end():
-                line = game.screenshot("help", settle=0.1).crop((0, 68, WIDTH, 84))
-                columns = [x for x in range(line.width) for y in range(line.height)
-                           if is_yellow_text(line.getpixel((x, y)))]
-                return max(columns, default=0)
-            wait_until(lambda: help_end() > 0, "the help lines")
-            self.assertGreater(help_end(), 10 + 47 * 9)
-            game.tap("F1")
 
             # Enter pauses with a line, and the time stands still.
             game.tap("Return")
