@@ -16,7 +16,6 @@
 namespace {
 
 constexpr float TOLERANCE = 1e-4f;
-constexpr float DEGREES = 0.017453292f;
 
 // A level record with the mouse under the test's control and an empty physics world.
 class LevelInfoTest : public ::testing::Test {
@@ -134,19 +133,18 @@ TEST_F(LevelInfoTest, CameraTurnDropsTheMovementAndTurnsTheTilt)
     EXPECT_EQ(level.lastYaw, 90.0f);
 }
 
+// Seen from a camera turned by 90 degrees, a tilt is the same turn relative to
+// that camera: the world axes it turns about are turned too.
 TEST_F(LevelInfoTest, TiltMatrixTurnsAboutTheCameraAxes)
 {
+    constexpr float DEGREES = 0.017453292f;
     level.tiltX = 3.0f;
     level.tiltZ = -2.0f;
-    expectMatrixNear(level.tiltMatrix(camera),
-                     Matrix4::rotationX(-3.0f * DEGREES) * Matrix4::rotationZ(-2.0f * DEGREES));
-    // Seen from a camera turned by 90 degrees, the same tilt is the same turn
-    // relative to that camera: the world axes it turns about are turned too.
+    const Matrix4 tilt = Matrix4::rotationX(-3.0f * DEGREES) * Matrix4::rotationZ(-2.0f * DEGREES);
+    expectMatrixNear(level.tiltMatrix(camera), tilt);
     camera.yaw = 90.0f;
-    const Matrix4 turned = level.tiltMatrix(camera);
-    const Matrix4 expected = Matrix4::rotationY(90.0f * DEGREES) * Matrix4::rotationX(-3.0f * DEGREES) *
-                             Matrix4::rotationZ(-2.0f * DEGREES) * Matrix4::rotationY(-90.0f * DEGREES);
-    expectMatrixNear(turned, expected);
+    expectMatrixNear(level.tiltMatrix(camera),
+                     Matrix4::rotationY(90.0f * DEGREES) * tilt * Matrix4::rotationY(-90.0f * DEGREES));
 }
 
 TEST_F(LevelInfoTest, TiltReachesThePhysicsAndResetLevelsIt)

@@ -116,20 +116,6 @@ TEST_F(FxContextTest, TechniqueThatDoesNotCompileFailsValidationWithItsListing)
     EXPECT_TRUE(glIsEnabled(GL_DEPTH_TEST));
 }
 
-TEST_F(FxContextTest, TechniquesNeedRegisteredStatesAndBothProfiles)
-{
-    FxContext bare;
-    EXPECT_EQ(bare.createEffectFromFile(writeEffect("fx-test.cgfx", effectText).c_str()), nullptr);
-    EXPECT_NE(std::string(bare.lastListing()).find("unknown render state \"DepthTestEnable\""), std::string::npos);
-    bare.registerStates();
-    FxEffect* loaded = bare.createEffectFromFile(writeEffect("fx-test.cgfx", effectText).c_str());
-    FxTechnique* technique = bare.nextTechnique(bare.firstTechnique(loaded));
-    EXPECT_FALSE(bare.validateTechnique(technique));
-    bare.setOptimalOptions(FX_PROFILE_GLSL_VERTEX);
-    bare.setOptimalOptions(FX_PROFILE_GLSL_FRAGMENT);
-    EXPECT_TRUE(bare.validateTechnique(technique));
-}
-
 TEST_F(FxContextTest, FailuresAndBadHandlesAreReportedOnceWithTheirText)
 {
     EXPECT_EQ(context.createEffectFromFile("no/such/effect.cgfx"), nullptr);

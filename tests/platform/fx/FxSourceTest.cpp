@@ -101,7 +101,6 @@ TEST(FxSource, ReportsFileLineAndProblem)
         {validCode + validCode, "4: code block \"c\" is defined twice (first on line 1)"},
         {"technique t { pass p { VertexShader = c; FragmentShader = c; } pass p {} }",
          "1: technique \"t\" has two passes named \"p\""},
-        {"!", "1: expected \"code\" or \"technique\""},
         {withUniforms("uniform vec2 offsets[4];"), "3: uniform \"offsets\" is an array; effect parameters cannot be"},
         {withUniforms("uniform ivec2 size;"), "3: uniform \"size\" has type ivec2; effect parameters are float, vec3, "
                                               "vec4, mat4, sampler2D or sampler2DShadow"},
