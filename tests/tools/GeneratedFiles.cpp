@@ -1,13 +1,13 @@
 #include "GeneratedFiles.h"
 
-#include <IL/il.h>
+#include "level/ImageLoader.h"
+#include "level/TextureManager.h"
+#include "level/TgaLoader.h"
 
 #include <algorithm>
 #include <cmath>
 #include <cstdlib>
 #include <fstream>
-#include <iterator>
-#include <mutex>
 
 namespace generated {
 
@@ -16,82 +16,41 @@ std::string path(const std::string& relative)
     return std::string(DATA_DIR) + "/" + relative;
 }
 
-Picture readTarga(const std::string& file, std::uint8_t* descriptor, std::uint8_t* imageType)
+namespace {
+
+// A picture per level as the game's loader hands the file over.
+std::vector<Picture> pictures(int count, const std::vector<std::vector<std::uint8_t>>& levels, unsigned int width,
+                              unsigned int height, unsigned int channels)
 {
-    std::ifstream in(file, std::ios::binary);
-    const std::vector<std::uint8_t> bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-    Picture picture;
-    if (bytes.size() < 18)
-        return picture;
-    if (descriptor != nullptr)
-        *descriptor = bytes[17];
-    if (imageType != nullptr)
-        *imageType = bytes[2];
-    const int width = bytes[12] | (bytes[13] << 8);
-    const int height = bytes[14] | (bytes[15] << 8);
-    const int channels = bytes[16] / 8;
-    const std::size_t start = 18 + bytes[0];
-    const std::size_t size = static_cast<std::size_t>(width) * height * channels;
-    if (bytes[2] != 2 || (channels != 3 && channels != 4) || bytes.size() < start + size)
-        return picture;
-    picture.width = width;
-    picture.height = height;
-    picture.channels = channels;
-    picture.pixels.resize(size);
-    const bool topDown = (bytes[17] & 0x20) != 0;
-    for (int row = 0; row < height; ++row) {
-        const int y = topDown ? row : height - 1 - row;
-        for (int x = 0; x < width; ++x) {
-            const std::uint8_t* src = &bytes[start + (static_cast<std::size_t>(row) * width + x) * channels];
-            std::uint8_t* dst = &picture.pixels[(static_cast<std::size_t>(y) * width + x) * channels];
-            dst[0] = src[2];
-            dst[1] = src[1];
-            dst[2] = src[0];
-            if (channels == 4)
-                dst[3] = src[3];
-        }
+    std::vector<Picture> result;
+    for (int i = 0; i < count; ++i) {
+        result.push_back({int(TextureManager::levelExtent(width, i)), int(TextureManager::levelExtent(height, i)),
+                          int(channels), levels[std::size_t(i)]});
     }
-    return picture;
+    return result;
+}
+
+}  // namespace
+
+Picture readTarga(const std::string& file)
+{
+    std::vector<std::vector<std::uint8_t>> levels;
+    unsigned int width = 0, height = 0, channels = 0;
+    const int count = TgaLoader::instance()->load(file.c_str(), levels, width, height, channels, false);
+    return count > 0 ? pictures(count, levels, width, height, channels)[0] : Picture();
 }
 
 std::vector<Picture> readDds(const std::string& file, int* dxtFormat)
 {
-    static std::once_flag once;
-    std::call_once(once, [] { ilInit(); });
-    std::vector<Picture> levels;
-    ILuint image = 0;
-    ilGenImages(1, &image);
-    ilBindImage(image);
-    if (ilLoadImage(file.c_str()) != IL_TRUE) {
-        ilDeleteImages(1, &image);
-        return levels;
-    }
-    if (dxtFormat != nullptr) {
-        // The compression is read from the header's FourCC: DevIL reports only
-        // the decompressed pixels.
-        std::ifstream in(file, std::ios::binary);
-        char header[128] = {};
-        in.read(header, sizeof header);
-        const std::string fourCc(header + 84, 4);
-        *dxtFormat = fourCc == "DXT1" ? 1 : fourCc == "DXT5" ? 5 : 0;
-    }
-    const int count = ilGetInteger(IL_NUM_MIPMAPS) + 1;
-    for (int i = 0; i < count; ++i) {
-        ilBindImage(image);
-        if (i > 0 && ilActiveMipmap(static_cast<ILuint>(i)) != IL_TRUE)
-            break;
-        Picture level;
-        level.width = ilGetInteger(IL_IMAGE_WIDTH);
-        level.height = ilGetInteger(IL_IMAGE_HEIGHT);
-        level.channels = ilGetInteger(IL_IMAGE_BYTES_PER_PIXEL);
-        const ILubyte* data = ilGetData();
-        const std::size_t size = static_cast<std::size_t>(level.width) * level.height * level.channels;
-        level.pixels.assign(data, data + size);
-        levels.push_back(level);
-    }
-    ilBindImage(image);
-    ilDeleteImages(1, &image);
-    return levels;
+    std::vector<std::vector<std::uint8_t>> levels;
+    unsigned int width = 0, height = 0, channels = 0;
+    const int count = ImageLoader::instance()->load(file.c_str(), levels, width, height, channels, true);
+    // The compression is read from the header's FourCC: the loader hands out pixels.
+    char header[88] = {};
+    std::ifstream(file, std::ios::binary).read(header, sizeof header);
+    const std::string fourCc(header + 84, 4);
+    *dxtFormat = fourCc == "DXT1" ? 1 : fourCc == "DXT5" ? 5 : 0;
+    return pictures(count, levels, width, height, channels);
 }
 
 namespace {

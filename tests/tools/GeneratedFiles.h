@@ -4,8 +4,7 @@
 #include <string>
 #include <vector>
 
-// Independent readers for the generator's output, so the tests do not trust
-// the writers they check, and the place the generated data lies.
+// The generator's output as the game reads it, and the place it lies.
 namespace generated {
 
 // The data folder the test fixture generated (DATA_DIR, relative to the test's
@@ -21,13 +20,11 @@ struct Picture {
     const std::uint8_t* at(int x, int y) const { return &pixels[(static_cast<std::size_t>(y) * width + x) * channels]; }
 };
 
-// Reads an uncompressed true-colour Targa file (type 2) into RGB(A), honouring
-// the origin bit; an empty picture when the file is not such a file.
-Picture readTarga(const std::string& file, std::uint8_t* descriptor = nullptr, std::uint8_t* imageType = nullptr);
-// Reads all levels of a DDS file through DevIL, rows in the order DevIL gives
-// them (the checks made on them do not depend on it); empty on failure.
-// dxtFormat receives 1 or 5 for DXT1 or DXT5 files, 0 for others.
-std::vector<Picture> readDds(const std::string& file, int* dxtFormat = nullptr);
+// Level 0 of a Targa file and all levels of a DDS file, read by the game's own
+// loaders; empty when they refuse the file. dxtFormat receives 1 or 5 for DXT1
+// or DXT5 files, 0 for others.
+Picture readTarga(const std::string& file);
+std::vector<Picture> readDds(const std::string& file, int* dxtFormat);
 
 // Mean absolute difference, per channel and 0..255, between the first and the
 // last column (or row) of a picture: small when the picture tiles.

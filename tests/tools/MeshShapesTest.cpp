@@ -119,16 +119,3 @@ TEST(MeshShapes, RunningSurfacesFaceTheBall)
     EXPECT_GT(upFacingAt(MeshShapes::crater(), "slopes", 80.0f, 0.0f), 0.3f);
     EXPECT_GT(upFacingAt(MeshShapes::funnel(), "funnel", 20.0f, 0.0f), 0.3f);
 }
-
-// The meshes exercise what the game's importer must handle: sub-meshes on shared
-// data and sub-meshes with their own vertices.
-TEST(MeshShapes, CoverSharedAndOwnVertices)
-{
-    const MeshData halfPipe = MeshShapes::halfPipe();
-    const MeshData bridge = MeshShapes::archBridge();
-    EXPECT_TRUE(halfPipe.subMeshes.size() == 2 && halfPipe.subMeshes[0].usesShared && halfPipe.subMeshes[1].usesShared);
-    EXPECT_TRUE(bridge.subMeshes.size() == 2 && !bridge.subMeshes[0].usesShared);
-    Vector3 low, high;
-    MeshShapes::rock().bounds(low, high);
-    EXPECT_NEAR(low.y, 0.0f, 1e-3f) << "the rock rests on the ground";
-}
