@@ -11,7 +11,7 @@
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
-#include <sstream>
+#include <iterator>
 #include <string>
 #include <vector>
 
@@ -48,9 +48,8 @@ std::string initWithEffect(const std::string& caseName, const std::string* effec
 
 std::string initWithGameEffect()
 {
-    std::stringstream text;
-    text << std::ifstream(PITCHROLL_DATA_DIR "/shaders/effectShader.cgfx").rdbuf();
-    const std::string effect = text.str();
+    std::ifstream in(PITCHROLL_DATA_DIR "/shaders/effectShader.cgfx");
+    const std::string effect((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
     return initWithEffect("game", &effect);
 }
 
@@ -242,26 +241,6 @@ TEST(ShaderManager, InitReportsEffectProblemsAndTheGameGoesOn)
     std::fflush(stdout);
     EXPECT_EQ(testing::internal::GetCapturedStdout(),
               "vertex_and_fragment_program: SetParameter3fv: invalid parameter handle\n");
-}
-
-TEST(ShaderManager, ResetPassLeavesFixedFunctionTexturingOnUnitZero)
-{
-    initWithGameEffect();
-    glEnable(GL_DEPTH_TEST);
-    ShaderManager::instance()->setPass("glow");
-    glActiveTextureARB(GL_TEXTURE2_ARB);
-    glClientActiveTextureARB(GL_TEXTURE2_ARB);
-    glDisable(GL_TEXTURE_2D);
-    ShaderManager::instance()->resetPass();
-    GLint value = 0;
-    glGetIntegerv(GL_ACTIVE_TEXTURE, &value);
-    EXPECT_EQ(value, GL_TEXTURE0);
-    glGetIntegerv(GL_CLIENT_ACTIVE_TEXTURE, &value);
-    EXPECT_EQ(value, GL_TEXTURE0);
-    EXPECT_TRUE(glIsEnabled(GL_TEXTURE_2D));
-    glGetIntegerv(GL_CURRENT_PROGRAM, &value);
-    EXPECT_EQ(value, 0);
-    EXPECT_TRUE(glIsEnabled(GL_DEPTH_TEST)) << "the glow pass's depth state is put back";
 }
 
 // Screenshots parallax-shadow-bumps.ppm and parallax-domes.ppm.

@@ -49,20 +49,6 @@ TEST(Random, GivesFifteenBitValuesAndRepeatsForASeed)
     }
 }
 
-// The constructor makes the direction a unit vector; a transform moves the
-// origin and turns the direction.
-TEST(Ray, DirectionIsAUnitVectorTurnedByTransforms)
-{
-    Ray ray({1, 0, 0}, {10, 0, 0});
-    EXPECT_FLOAT_EQ(ray.direction.x, 1.0f);
-    ray.transform(Matrix4::rotationZ(1.5707964f) * Matrix4::translation({0, 0, 5}));
-    EXPECT_NEAR(ray.origin.x, 0.0f, 1e-6f);
-    EXPECT_NEAR(ray.origin.y, 1.0f, 1e-6f);
-    EXPECT_NEAR(ray.origin.z, 5.0f, 1e-6f);
-    EXPECT_NEAR(ray.direction.y, 1.0f, 1e-6f);
-    EXPECT_NEAR(ray.direction.x, 0.0f, 1e-6f);
-}
-
 TEST(IntersectRayTriangle, HitsInsideAndReportsDistance)
 {
     const Ray ray({0.25f, 0.25f, 5}, {0, 0, -1});

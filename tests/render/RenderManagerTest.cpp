@@ -70,19 +70,6 @@ protected:
 
 }  // namespace
 
-TEST_F(RenderManagerTest, SwitchRenderMethodCyclesWithALineEach)
-{
-    EXPECT_EQ(manager->getRenderMethod(), RENDERMETHOD_VERTEXBUFFER);
-    testing::internal::CaptureStdout();
-    for (const int method : {RENDERMETHOD_IMMEDIATE, RENDERMETHOD_VERTEXARRAY, RENDERMETHOD_VERTEXBUFFER}) {
-        manager->switchRenderMethod();
-        EXPECT_EQ(manager->getRenderMethod(), method);
-    }
-    std::fflush(stdout);
-    EXPECT_EQ(testing::internal::GetCapturedStdout(),
-              "RENDERMETHOD_IMMEDIATE set\nRENDERMETHOD_VERTEXARRAY set\nRENDERMETHOD_VERTEXBUFFER set\n");
-}
-
 TEST_F(RenderManagerTest, FactoriesHandOutIdsAndPlaceByRotationThenPosition)
 {
     EXPECT_EQ(manager->nextActorIdAndAdvance(), 1);

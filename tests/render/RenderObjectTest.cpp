@@ -208,9 +208,6 @@ TEST_F(RenderObjectTest, SphereIsBuiltWithABoundedPrecision)
     std::fflush(stdout);
     EXPECT_EQ(testing::internal::GetCapturedStdout(), "Sphere precision 1000000000 is too high, using 256\n");
     EXPECT_EQ(sphere->precision, 256);
-    // Without the second flag the sphere is built around the origin.
-    sphere->init(1, 2.0f, 3, {5, 5, 5}, materials.red, false, false, -1);
-    EXPECT_NEAR(sphere->vertices[0].position.length(), 2.0f, 1e-5f);
 }
 
 TEST_F(RenderObjectTest, ObjectsBetweenEyeAndBallFadeAndReturn)
