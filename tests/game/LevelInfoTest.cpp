@@ -6,6 +6,7 @@
 #include "render/Camera.h"
 
 #include "FakeCursor.h"
+#include "ExpectNear.h"
 
 #include <gtest/gtest.h>
 
@@ -61,12 +62,6 @@ protected:
     Camera camera;
     LevelInfo level;
 };
-
-void expectMatrixNear(const Matrix4& a, const Matrix4& b)
-{
-    for (int i = 0; i < 16; ++i)
-        EXPECT_NEAR(a[i], b[i], TOLERANCE) << "element " << i;
-}
 
 }  // namespace
 
@@ -141,10 +136,10 @@ TEST_F(LevelInfoTest, TiltMatrixTurnsAboutTheCameraAxes)
     level.tiltX = 3.0f;
     level.tiltZ = -2.0f;
     const Matrix4 tilt = Matrix4::rotationX(-3.0f * DEGREES) * Matrix4::rotationZ(-2.0f * DEGREES);
-    expectMatrixNear(level.tiltMatrix(camera), tilt);
+    expectNear(level.tiltMatrix(camera), tilt, TOLERANCE);
     camera.yaw = 90.0f;
-    expectMatrixNear(level.tiltMatrix(camera),
-                     Matrix4::rotationY(90.0f * DEGREES) * tilt * Matrix4::rotationY(-90.0f * DEGREES));
+    const Matrix4 turned = Matrix4::rotationY(90.0f * DEGREES) * tilt * Matrix4::rotationY(-90.0f * DEGREES);
+    expectNear(level.tiltMatrix(camera), turned, TOLERANCE);
 }
 
 TEST_F(LevelInfoTest, TiltReachesThePhysicsAndResetLevelsIt)
@@ -161,14 +156,13 @@ TEST_F(LevelInfoTest, TiltReachesThePhysicsAndResetLevelsIt)
     GamePhysic::instance()->Simulate();
     GamePhysic::instance()->FetchResults();
     // Written as +5 degrees about x, read back transposed.
-    expectMatrixNear(GamePhysic::instance()->GetActorPose(level.actorId),
-                     Matrix4::transposed(level.tiltMatrix(camera)));
+    expectNear(GamePhysic::instance()->GetActorPose(level.actorId), Matrix4::transposed(level.tiltMatrix(camera)), TOLERANCE);
 
     level.resetTilt();
     EXPECT_EQ(level.tiltX, 0.0f);
     GamePhysic::instance()->Simulate();
     GamePhysic::instance()->FetchResults();
-    expectMatrixNear(GamePhysic::instance()->GetActorPose(level.actorId), Matrix4());
+    expectNear(GamePhysic::instance()->GetActorPose(level.actorId), Matrix4(), TOLERANCE);
 }
 
 TEST_F(LevelInfoTest, TargetIsReachedWithinFourUnits)

@@ -1,11 +1,7 @@
-"""Drives the real pitchroll binary under a private Xvfb server.
-
-A GameSession starts Xvfb on a free display, runs the game in a temporary
-working directory with its own config.txt (and the game data, when asked),
-sends keys and mouse motion with xdotool, reads the game's standard output and
-takes screenshots. Everything it starts is stopped again, also when a test
-fails.
-"""
+"""Drives the real pitchroll binary under a private Xvfb server, in a temporary
+working directory with its own config.txt (and the game data, when asked), with
+xdotool; reads its output and takes screenshots. Everything started is stopped
+again, also when a test fails."""
 
 import io
 import os
@@ -52,9 +48,7 @@ class Xvfb:
         self.display = ":" + number.decode().strip()
 
     def env(self):
-        env = dict(os.environ)
-        env["DISPLAY"] = self.display
-        return env
+        return dict(os.environ, DISPLAY=self.display)
 
     def stop(self):
         if self.process.poll() is None:
@@ -77,13 +71,7 @@ class GameSession:
         self.with_data = with_data
         self.data_files = data_files or {}
         self.extra_env = extra_env or {}
-        self.workdir = None
-        self.xvfb = None
-        self.process = None
-        self.window = None
-        self._stdout_path = None
-
-    # -- life cycle ----------------------------------------------------------
+        self.workdir = self.xvfb = self.process = self.window = self._stdout_path = None
 
     def __enter__(self):
         try:
@@ -163,8 +151,6 @@ class GameSession:
     def running(self):
         return self.process.poll() is None
 
-    # -- X helpers -----------------------------------------------------------
-
     def xdotool(self, *args, check=True):
         result = subprocess.run(["xdotool"] + [str(a) for a in args], env=self.xvfb.env(),
                                 capture_output=True, text=True, timeout=30)
@@ -174,8 +160,7 @@ class GameSession:
         return result.stdout
 
     def _check_running(self):
-        """Raises with the game's status and output when it has ended; a status of
-        -9 or -15 with no reason in the output is a kill from outside the test."""
+        """Raises with the game's status and output when it has ended."""
         if self.process and self.process.poll() is not None:
             raise RuntimeError("the game ended with status %d; its output:\n%s"
                                % (self.process.returncode, self.stdout()))
@@ -242,8 +227,6 @@ class GameSession:
     def mouse_move(self, x, y):
         self.xdotool("mousemove", x, y)
 
-    # -- output --------------------------------------------------------------
-
     def stdout(self):
         with open(self._stdout_path, "rb") as f:
             return f.read().decode(errors="replace")
@@ -303,10 +286,8 @@ class GameSession:
         time.sleep(settle)
         folder = os.environ.get("PITCHROLL_SCREENSHOTS", self.workdir)
         os.makedirs(folder, exist_ok=True)
-        # The window alone, as uncompressed pixels: several times quicker than the
-        # whole screen as PNG, which matters for states that show only briefly.
-        # Without the window (the game has ended) import waits for a click to
-        # choose one instead of failing.
+        # The window alone, uncompressed: quick enough for states that show
+        # briefly. Without the window import would wait for a click.
         self._check_running()
         try:
             pixels = subprocess.run(["import", "-window", self.window, "ppm:-"], env=self.xvfb.env(),
@@ -339,13 +320,11 @@ def is_white_text(pixel):
 
 
 def is_red_text(pixel):
-    r, g, b = pixel
-    return r > 200 and g < 60 and b < 60
+    return pixel[0] > 200 and pixel[1] < 60 and pixel[2] < 60
 
 
 def is_green_text(pixel):
-    r, g, b = pixel
-    return g > 200 and r < 120 and b < 120
+    return pixel[1] > 200 and pixel[0] < 120 and pixel[2] < 120
 
 
 def changed_fraction(a, b, threshold=40, box=None):

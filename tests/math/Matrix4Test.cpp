@@ -1,16 +1,12 @@
 #include "math/Matrix4.h"
 
+#include "ExpectNear.h"
+
 #include <gtest/gtest.h>
 
 namespace {
 
 constexpr float TOLERANCE = 1e-5f;
-
-void expectMatrixNear(const Matrix4& a, const Matrix4& b, float tolerance = TOLERANCE)
-{
-    for (int i = 0; i < 16; ++i)
-        EXPECT_NEAR(a[i], b[i], tolerance) << "element " << i;
-}
 
 }  // namespace
 
@@ -27,8 +23,8 @@ TEST(Matrix4, RotationXYZTurnsAboutZThenXThenY)
 TEST(Matrix4, InverseAffineUndoesRotationAndTranslation)
 {
     const Matrix4 m = Matrix4::rotationXYZ(0.4f, 1.3f, -0.8f) * Matrix4::translation({5, -7, 12});
-    expectMatrixNear(Matrix4::inverseAffine(m) * m, Matrix4());
-    expectMatrixNear(m * Matrix4::inverseAffine(m), Matrix4());
+    expectNear(Matrix4::inverseAffine(m) * m, Matrix4(), TOLERANCE);
+    expectNear(m * Matrix4::inverseAffine(m), Matrix4(), TOLERANCE);
 }
 
 TEST(Matrix4, InverseAffineOfSingularMatrixIsIdentity)

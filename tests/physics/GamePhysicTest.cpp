@@ -1,5 +1,6 @@
 #include "physics/GamePhysic.h"
 
+#include "ExpectNear.h"
 #include "PhysicsTestSupport.h"
 
 #include <gtest/gtest.h>
@@ -34,12 +35,6 @@ bool printsSdkLine(void (*action)())
     testing::internal::CaptureStdout();
     action();
     return testing::internal::GetCapturedStdout().find("SDK says: ") != std::string::npos;
-}
-
-void expectMatrixNear(const Matrix4& actual, const Matrix4& expected, float tolerance)
-{
-    for (int i = 0; i < 16; ++i)
-        EXPECT_NEAR(actual[i], expected[i], tolerance) << "element " << i;
 }
 
 // Height of the ball's centre above the level body's local plane y = top,
@@ -215,9 +210,9 @@ TEST_F(GamePhysicTest, TiltWrittenComesBackTransposedAfterTheNextStep)
     physics().MoveLevelOrientation(Matrix4::rotationZ(3 * DEGREE));  // given during the step
     EXPECT_EQ(physics().GetActorPose(LEVEL_ID), Matrix4()) << "not before the step is fetched";
     physics().FetchResults();
-    expectMatrixNear(physics().GetActorPose(LEVEL_ID), Matrix4::rotationX(-5 * DEGREE), 1e-6f);
+    expectNear(physics().GetActorPose(LEVEL_ID), Matrix4::rotationX(-5 * DEGREE), 1e-6f);
     frames();
-    expectMatrixNear(physics().GetActorPose(LEVEL_ID), Matrix4::rotationZ(-3 * DEGREE), 1e-6f);
+    expectNear(physics().GetActorPose(LEVEL_ID), Matrix4::rotationZ(-3 * DEGREE), 1e-6f);
     physics().MoveLevelPosition({1, 2, 3});
     frames();
     EXPECT_EQ(positionOf(physics().GetActorPose(LEVEL_ID)), Vector3(1, 2, 3));
@@ -361,7 +356,7 @@ TEST_F(GamePhysicTest, ChildSitsAtItsParentsPositionPlusItsOwnAndFollowsTheTilt)
     ElementTree::addChild(child, connected(box({0, 0, 3}, {1, 1, 1}), CONNECTION_NONE, 1));  // falls away
     ElementTree::addChild(child, connected(box({2, 0, 0}, {1, 1, 1}), CONNECTION_FIXED, 3));
     level.build();
-    expectMatrixNear(physics().GetMovingElementPose(0), Matrix4::translation({10, 5, 0}), 1e-5f);
+    expectNear(physics().GetMovingElementPose(0), Matrix4::translation({10, 5, 0}), 1e-5f);
     EXPECT_EQ(elementPosition(3), Vector3(12, 5, 0));
     EXPECT_NEAR(physics().RaycastDistance({10, 20, 0}, {0, -1, 0}), 15.0f - 0.5f * std::cos(0.3f), 0.05f);
     EXPECT_EQ(elementPosition(1), Vector3(10, 5, 3));

@@ -1,5 +1,6 @@
 #include "render/Camera.h"
 
+#include "ExpectNear.h"
 #include "FakeCursor.h"
 #include "game/InputManager.h"
 #include "math/MathConstants.h"
@@ -15,13 +16,6 @@
 namespace {
 
 constexpr float DT = 0.025f;  // one frame at the game's 40 frames per second
-
-void expectNear(const Vector3& actual, const Vector3& expected, float tolerance)
-{
-    EXPECT_NEAR(actual.x, expected.x, tolerance);
-    EXPECT_NEAR(actual.y, expected.y, tolerance);
-    EXPECT_NEAR(actual.z, expected.z, tolerance);
-}
 
 // A camera in user mode at the reset pose, the mouse under the test's control and
 // an empty physics world.

@@ -1,5 +1,7 @@
 #include "render/GeometryBuilder.h"
 
+#include "ExpectNear.h"
+
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -20,13 +22,6 @@ struct Geometry : MeshGeometry {
         delete[] indices;
     }
 };
-
-void expectNear(const Vector3& actual, const Vector3& expected)
-{
-    EXPECT_NEAR(actual.x, expected.x, TOLERANCE);
-    EXPECT_NEAR(actual.y, expected.y, TOLERANCE);
-    EXPECT_NEAR(actual.z, expected.z, TOLERANCE);
-}
 
 // A unit frame perpendicular to the normal, whatever the input was.
 void expectUsableTangent(const Vertex& v)
@@ -88,7 +83,7 @@ TEST(GeometryBuilder, BoxHasSixOutwardStripsOfFourVerticesWithTextureFrames)
         const Vertex* v = box.vertices + 4 * face;
         for (int i = 0; i < 4; ++i) {
             const Vector3 offset = v[i].position - center;
-            expectNear({std::fabs(offset.x), std::fabs(offset.y), std::fabs(offset.z)}, half);
+            expectNear({std::fabs(offset.x), std::fabs(offset.y), std::fabs(offset.z)}, half, TOLERANCE);
             EXPECT_GT(offset.dot(v[i].normal), 0.0f) << "the corner lies on the side its normal points to";
             EXPECT_NEAR(v[i].tangent.dot(v[i].normal), 0.0f, TOLERANCE);
         }
@@ -137,10 +132,10 @@ TEST(GeometryBuilder, SphereVerticesLieOnItWithAnOrthogonalFrameWhateverTheRadiu
     for (int i = 0; i < sphere.vertexCount; ++i) {
         SCOPED_TRACE(i);
         const Vertex& v = sphere.vertices[i];
-        expectNear(v.position, center + v.normal * 3.0f);
+        expectNear(v.position, center + v.normal * 3.0f, TOLERANCE);
         EXPECT_NEAR(v.normal.length(), 1.0f, TOLERANCE);
         expectUsableTangent(v);
-        expectNear(v.binormal, v.normal.cross(v.tangent));
+        expectNear(v.binormal, v.normal.cross(v.tangent), TOLERANCE);
         EXPECT_EQ(negative.vertices[i].position, v.position);
     }
 }
@@ -162,8 +157,8 @@ TEST(GeometryBuilder, QuadTangentFollowsUAndHandednessFollowsTheMapping)
         GeometryBuilder::meshTangents(mesh);
         for (int i = 0; i < 4; ++i) {
             SCOPED_TRACE(i);
-            expectNear(mesh.vertices[i].tangent, c.tangent);
-            expectNear(mesh.vertices[i].binormal, c.binormal);
+            expectNear(mesh.vertices[i].tangent, c.tangent, TOLERANCE);
+            expectNear(mesh.vertices[i].binormal, c.binormal, TOLERANCE);
             EXPECT_EQ(mesh.vertices[i].handedness, c.handedness);
         }
     }
@@ -174,7 +169,7 @@ TEST(GeometryBuilder, QuadTangentFollowsUAndHandednessFollowsTheMapping)
     for (int i = 0; i < 4; ++i)
         tilted.vertices[i].normal = Vector3::normalized({1, 0, 1});
     GeometryBuilder::meshTangents(tilted);
-    expectNear(tilted.vertices[0].tangent, Vector3::normalized({1, 0, -1}));
+    expectNear(tilted.vertices[0].tangent, Vector3::normalized({1, 0, -1}), TOLERANCE);
 }
 
 TEST(GeometryBuilder, TrianglesWithoutTextureAreaOrIndicesLeaveUsableTangents)
@@ -186,7 +181,7 @@ TEST(GeometryBuilder, TrianglesWithoutTextureAreaOrIndicesLeaveUsableTangents)
     quad(mesh, uv);
     GeometryBuilder::meshTangents(mesh);
     for (int i = 0; i < 3; ++i)
-        expectNear(mesh.vertices[i].tangent, {1, 0, 0});
+        expectNear(mesh.vertices[i].tangent, {1, 0, 0}, TOLERANCE);
     expectUsableTangent(mesh.vertices[3]);
 
     // No vertices at all; vertices without indices.

@@ -9,8 +9,6 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
-#include <thread>
-
 #include <csignal>
 #include <cstdlib>
 #include <fstream>
@@ -50,7 +48,6 @@ TEST(SoundResult, CodesOutsideTheEnumerationHaveAText)
 TEST_F(SoundSystemTest, RefusesBadArgumentsAndFilesItCannotDecode)
 {
     std::ofstream("data/sound/truncated.wav") << "RIFF1234WAVEfmt ";
-    std::ofstream("data/sound/empty.mp3") << "";
     std::ofstream("data/sound/tiny.mp3") << "not sound"; // under the 12 bytes the mixer's type check reads
     // A tone whose data chunk claims 4 GB (the decoder would allocate it), and a
     // pipe (opening it would wait for a writer for ever).
@@ -66,7 +63,7 @@ TEST_F(SoundSystemTest, RefusesBadArgumentsAndFilesItCannotDecode)
     EXPECT_EQ(SoundSystem::create(nullptr), SOUND_ERR_INVALID_PARAM);
     ASSERT_EQ(SoundSystem::create(&system), SOUND_OK);
     Sound* sound = nullptr;
-    EXPECT_EQ(system->createSound("data/sound/empty.mp3", SOUND_CREATESAMPLE, &sound), SOUND_ERR_UNINITIALIZED);
+    EXPECT_EQ(system->createSound("data/sound/tiny.mp3", SOUND_CREATESAMPLE, &sound), SOUND_ERR_UNINITIALIZED);
     EXPECT_EQ(system->update(), SOUND_ERR_UNINITIALIZED);
     EXPECT_EQ(system->init(0), SOUND_ERR_INVALID_PARAM);
     system->release();
@@ -80,7 +77,6 @@ TEST_F(SoundSystemTest, RefusesBadArgumentsAndFilesItCannotDecode)
     } cases[] = {
         {"data/sound/missing.wav", SOUND_CREATESAMPLE, SOUND_ERR_FILE_NOTFOUND},
         {"data/sound/truncated.wav", SOUND_CREATESAMPLE, SOUND_ERR_FORMAT},
-        {"data/sound/empty.mp3", SOUND_CREATESAMPLE, SOUND_ERR_FORMAT},
         {"data/sound/tiny.mp3", SOUND_CREATESAMPLE, SOUND_ERR_FORMAT},
         {"data/sound/lying.wav", SOUND_CREATESAMPLE, SOUND_ERR_FORMAT},
         {"data/sound/pipe.wav", SOUND_CREATESAMPLE, SOUND_ERR_FORMAT},
