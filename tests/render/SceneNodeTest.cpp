@@ -2,71 +2,17 @@
 
 #include "RenderTestSupport.h"
 #include "effects/ShaderManager.h"
-#include "physics/GamePhysic.h"
 #include "render/BoxObject.h"
 #include "render/RenderMethod.h"
 
 #include <gtest/gtest.h>
 
-#include <vector>
-
 using namespace rendertest;
 
-namespace {
-
-class SceneNodeTest : public testing::Test {
-protected:
-    void SetUp() override
-    {
-        materials = startScenePass();
-        applyCamera({0, 2, 10}, {0, 0, 0});
-    }
-
-    ProbeBox* probe(int id, int material) { return new ProbeBox(log, id, material); }
-
-    Materials materials;
-    std::vector<DrawRecord> log;
-};
-
-}  // namespace
-
-TEST_F(SceneNodeTest, ObjectsAreDrawnByMaterialKeyWithOneChangePerKey)
+TEST(SceneNode, ChildMatrixIsAppliedBeforeItsParents)
 {
-    SceneNode node;
-    node.addObject(probe(0, materials.blue));
-    node.addObject(probe(1, materials.red));
-    node.addObject(probe(2, materials.bumpy));
-    node.addObject(probe(3, materials.red));
-    auto* child = new SceneNode();
-    child->addObject(probe(4, materials.red));
-    node.addChild(child);
-    node.render(RENDERMETHOD_VERTEXBUFFER, false, false, false);
-    ShaderManager::instance()->resetPass();
-
-    // Key order: red (1), blue (2), bumpy (3 with the normal-map bit, 35); equal
-    // keys in insertion order; the child after the node's own objects, starting
-    // without a material. The sentinel shows that no material was applied.
-    const struct {
-        int id;
-        float kdRed;
-        const char* pass;
-    } expected[] = {{1, 0.91f, "shadowMapping"},
-                    {3, KD_SENTINEL[0], "shadowMapping"},
-                    {0, 0.92f, "shadowMapping"},
-                    {2, 0.93f, "parallaxShadowMapping"},
-                    {4, 0.91f, "shadowMapping"}};
-    ASSERT_EQ(log.size(), 5u);
-    for (std::size_t i = 0; i < log.size(); ++i) {
-        SCOPED_TRACE(i);
-        EXPECT_EQ(log[i].id, expected[i].id);
-        EXPECT_FLOAT_EQ(log[i].kd[0], expected[i].kdRed);
-        EXPECT_EQ(log[i].program, passProgram(expected[i].pass));
-        EXPECT_FALSE(log[i].storedWorld);
-    }
-}
-
-TEST_F(SceneNodeTest, ChildMatrixIsAppliedBeforeItsParents)
-{
+    const Materials& materials = startScenePass();
+    applyCamera({0, 2, 10}, {0, 0, 0});
     SceneNode root;
     auto* outer = new SceneNode();
     outer->localMatrix = Matrix4::translation({2, 0, 0});
@@ -96,16 +42,4 @@ TEST_F(SceneNodeTest, ChildMatrixIsAppliedBeforeItsParents)
     ShaderManager::instance()->resetPass();
     EXPECT_GT(coveredPixels(walked), 200);
     EXPECT_LE(differingPixels(walked, capture(), 2), 10);
-}
-
-TEST_F(SceneNodeTest, NodeWithAnActorFollowsItsPose)
-{
-    GamePhysic::instance()->CreateSphere(4242, {5, 6, 7}, 1);
-    SceneNode node;
-    node.localMatrix = Matrix4::translation({100, 0, 0});
-    node.actorId = 4242;
-    EXPECT_TRUE(node.nodeMatrix() == Matrix4::translation({5, 6, 7}));
-    node.actorId = -1;
-    EXPECT_TRUE(node.nodeMatrix() == node.localMatrix);
-    GamePhysic::instance()->ReleaseActor(4242);
 }
