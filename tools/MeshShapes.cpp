@@ -342,11 +342,12 @@ MeshData MeshShapes::crater()
     constexpr float RIM_HEIGHT = 40.0f;
     constexpr float FLOOR_HEIGHT = 22.0f;
     constexpr float CORE_RADIUS = 1.0f;
-    // About two units between rings and between neighbours on the rim, where the
-    // gullies and the ragged edge are; 10k triangles for the whole volcano, which
-    // the frame draws twice (shadow map and scene).
-    constexpr int RINGS = 50;
-    constexpr int AROUND = 100;
+    // About three units between rings and between neighbours on the rim, enough
+    // for the gullies and the ragged edge; 5k triangles for the whole volcano,
+    // which every frame draws twice (shadow map and scene) and which fills most
+    // of the shadow map.
+    constexpr int RINGS = 36;
+    constexpr int AROUND = 72;
     MeshData mesh;
     mesh.name = "crater";
     MeshData::SubMesh inside{"crater", true, {}, {}};

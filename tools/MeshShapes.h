@@ -21,8 +21,7 @@ public:
     // "rock": a craggy boulder about 24 across, resting on y = 0; one sub-mesh.
     static MeshData rock();
     // "crater": a volcano cone 240 across and 40 high with a crater in its top;
-    // sub-meshes "crater" and "slopes" on shared vertices, over 65535 of them,
-    // so the indices are 32-bit.
+    // sub-meshes "crater" and "slopes" on shared vertices.
     static MeshData crater();
     // "funnel": a funnel 80 across narrowing to a hole of radius 4, 30 deep,
     // with a round rim; sub-meshes "funnel" and "rim", each with its own vertices.
