@@ -25,7 +25,6 @@ public:
     // depth testing off and the projection matrix current.
     void render(bool toggle);
 
-    bool enabled() const { return glowEnabled; }
     int glowWidth() const { return glowExtent(width); }
     int glowHeight() const { return glowExtent(height); }
 

@@ -65,10 +65,10 @@ std::string effectWith(const std::vector<std::pair<std::string, std::string>>& t
     return text;
 }
 
-// A depth texture compared as the shadow mapper sets it up, every texel at depth.
-GLuint makeShadowMap(float depth)
+// A depth texture compared as the shadow mapper sets it up, lighting everything.
+GLuint makeLitShadowMap()
 {
-    const std::vector<float> depths(16 * 16, depth);
+    const std::vector<float> depths(16 * 16, 1.0f);
     GLuint texture = 0;
     glGenTextures(1, &texture);
     glBindTexture(GL_TEXTURE_2D, texture);
@@ -129,14 +129,14 @@ struct Image {
 
 // The material and a light in world space, which is also the quad's object space,
 // seen by a camera 3.2 units in front of the origin.
-void setSceneParameters(GLuint colour, GLuint bumps, GLuint shadow, float diffuse, float specular, const float (&light)[3])
+void setSceneParameters(GLuint colour, GLuint bumps, GLuint shadow, const float (&light)[3])
 {
     ShaderManager* shaders = ShaderManager::instance();
     const float lightInEye[3] = {light[0], light[1], light[2] - 3.2f};
     const float eye[3] = {0.0f, 0.0f, 3.2f};
     const float ka[3] = {0.15f, 0.15f, 0.15f};
-    const float kd[4] = {diffuse, diffuse, diffuse, 1.0f};
-    const float ks[3] = {specular, specular, specular};
+    const float kd[4] = {0.9f, 0.9f, 0.9f, 1.0f};
+    const float ks[3] = {0.0f, 0.0f, 0.0f};
     for (int matrix : {EFFECTPARAMETER_MODELMATRIX, EFFECTPARAMETER_LIGHTVIEW, EFFECTPARAMETER_LIGHTPROJ})
         shaders->setMatrix(matrix, identity);
     shaders->setVector3(EFFECTPARAMETER_LIGHTPOSITION, light);
@@ -243,7 +243,6 @@ TEST(ShaderManager, InitReportsEffectProblemsAndTheGameGoesOn)
               "vertex_and_fragment_program: SetParameter3fv: invalid parameter handle\n");
 }
 
-// Screenshots parallax-shadow-bumps.ppm and parallax-domes.ppm.
 TEST(ShaderManager, ParallaxPassLightsANormalMappedQuadPerPixel)
 {
     initWithGameEffect();
@@ -256,22 +255,13 @@ TEST(ShaderManager, ParallaxPassLightsANormalMappedQuadPerPixel)
         c[2] = dark ? 0.45f : 0.6f;
         c[3] = 1.0f;
     });
-    const GLuint textures[4] = {colour, makeBumpMap(false), makeBumpMap(true), makeShadowMap(1.0f)};
+    const GLuint textures[4] = {colour, makeBumpMap(false), makeBumpMap(true), makeLitShadowMap()};
     const GLuint bumps = textures[1], flat = textures[2], lit = textures[3];
-
-    const float nearLeftLight[3] = {-1.2f, 0.6f, 0.8f};
-    setSceneParameters(colour, bumps, lit, 0.9f, 0.5f, nearLeftLight);
-    const Image bumpy = renderQuad("parallaxShadowMapping", "parallax-shadow-bumps.ppm");
-    // The quad covers roughly x 150..490, y 70..410 at this distance.
-    const float left = bumpy.mean(170, 200, 250, 280), right = bumpy.mean(390, 200, 470, 280);
-    EXPECT_GT(left, right + 40.0f) << "the light stands by the left edge";
-    EXPECT_GT(right, 20.0f) << "the far side still gets ambient and some diffuse light";
-    EXPECT_LT(bumpy.mean(0, 0, 40, 40), 1.0f) << "nothing is drawn around the quad";
 
     // Lit from far away at the upper left, every dome is brighter on its upper-left
     // slope than on its lower-right one: the normal map's X and Y point the right way.
     const float farUpperLeftLight[3] = {-30.0f, 30.0f, 10.0f};
-    setSceneParameters(colour, bumps, lit, 0.9f, 0.0f, farUpperLeftLight);
+    setSceneParameters(colour, bumps, lit, farUpperLeftLight);
     const Image domes = renderQuad("parallaxShadowMapping", "parallax-domes.ppm");
     ShaderManager::instance()->setTexture(EFFECTPARAMETER_NORMALMAP, flat);
     const Image plain = renderQuad("parallaxShadowMapping");
@@ -286,26 +276,5 @@ TEST(ShaderManager, ParallaxPassLightsANormalMappedQuadPerPixel)
         }
     }
     EXPECT_EQ(brighterUpperLeft, 64);
-    glDeleteTextures(4, textures);
-}
-
-// In shadow the lamp's light falls to a quarter; the ambient part stays.
-TEST(ShaderManager, ShadowedFragmentsKeepAQuarterOfTheDirectLight)
-{
-    initWithGameEffect();
-    glEnable(GL_DEPTH_TEST);
-    const GLuint white = GlTestContext::makeTexture(4, 4, [](int, int, float* c) { c[0] = c[1] = c[2] = c[3] = 1.0f; });
-    const GLuint textures[4] = {white, makeBumpMap(true), makeShadowMap(1.0f), makeShadowMap(0.0f)};
-    const float light[3] = {-1.2f, 0.6f, 0.8f};
-    for (const char* pass : {"shadowMapping", "parallaxShadowMapping", "normalMapShadowMapping"}) {
-        setSceneParameters(textures[0], textures[1], textures[2], 0.6f, 0.0f, light);
-        const float full = renderQuad(pass, "shadow-lit.ppm").mean(200, 200, 300, 280);
-        ShaderManager::instance()->setTexture(EFFECTPARAMETER_SHADOWMAP, textures[3]);
-        const float shadowed = renderQuad(pass, "shadow-hidden.ppm").mean(200, 200, 300, 280);
-        setSceneParameters(textures[0], textures[1], textures[2], 0.0f, 0.0f, light);
-        const float ambient = renderQuad(pass).mean(200, 200, 300, 280);
-        ASSERT_GT(full - ambient, 40.0f) << pass;
-        EXPECT_NEAR((shadowed - ambient) / (full - ambient), 0.25f, 0.03f) << pass;
-    }
     glDeleteTextures(4, textures);
 }
