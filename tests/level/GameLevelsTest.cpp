@@ -124,15 +124,13 @@ private:
 struct Gate {
     int element;  // moving index
     Vector3 point;
-    float x;
-    float z;
+    float x, z;
 };
 
 // A point the scripted player steers the ball over, in level coordinates, and
 // the speed (units per simulated second) it rolls towards it with.
 struct Waypoint {
-    float x;
-    float z;
+    float x, z;
     float speed;
     std::optional<Gate> gate = std::nullopt;
 };
@@ -149,11 +147,6 @@ std::string describe(const Vector3& v)
     char text[64];
     std::snprintf(text, sizeof(text), "(%.1f, %.1f, %.1f)", double(v.x), double(v.y), double(v.z));
     return text;
-}
-
-Vector3 translationOf(const Matrix4& m)
-{
-    return {m[12], m[13], m[14]};
 }
 
 // A person's hand on the mouse: each tilt the player means to set is off by up
@@ -187,8 +180,7 @@ struct Hand {
 
     std::mt19937 random;
     int delay;
-    float errorX = 0.0f;
-    float errorZ = 0.0f;
+    float errorX = 0.0f, errorZ = 0.0f;
     std::vector<std::array<float, 2>> late;  // tilts on their way to the level
 };
 
@@ -256,7 +248,7 @@ protected:
 
     Play play(Hand* hand);
 
-    Vector3 ball() const { return translationOf(physics->GetActorPose(BALL_ID)); }
+    Vector3 ball() const { return Matrix4::transformPoint(physics->GetActorPose(BALL_ID), Vector3()); }
     Vector3 inLevel(const Vector3& p) const { return Matrix4::transformPoint(physics->GetActorPose(levelId), p); }
     // The ball's height in the level's untilted frame, as the game watches it.
     float ballHeight() const
@@ -286,8 +278,8 @@ TEST_P(GameLevelsTest, LevelIsBuiltFromItsWorldsDataWithinView)
     const Course& course = GetParam();
     EXPECT_TRUE(world.missingMeshes.empty()) << world.missingMeshes.front();
     for (const HeadlessWorld::Object& object : world.objects) {
-        EXPECT_LE(std::fabs(object.position.x), HALF_WIDTH) << object.type << " at " << describe(object.position);
-        EXPECT_LE(std::fabs(object.position.z), HALF_DEPTH) << object.type << " at " << describe(object.position);
+        EXPECT_TRUE(std::fabs(object.position.x) <= HALF_WIDTH && std::fabs(object.position.z) <= HALF_DEPTH)
+            << object.type << " at " << describe(object.position);
         if (object.materialId != BALL_MATERIAL && object.materialId != TARGET_MATERIAL) {
             EXPECT_EQ(course.materials.count(object.materialId), 1u)
                 << object.type << " at " << describe(object.position) << " has material " << object.materialId;

@@ -116,14 +116,3 @@ TEST_F(LevelLoaderTest, BuildsTheCourseIntoSceneAndPhysics)
         EXPECT_NEAR((Vector3(pose[12], pose[13], pose[14]) - moving[i]).length(), 0.0f, 1e-3f) << i;
     }
 }
-
-TEST_F(LevelLoaderTest, FileThatCannotBeOpenedChangesNothing)
-{
-    const std::size_t nodesBefore = RenderManager::instance()->getRoot()->children.size();
-    info.actorId = 9;
-    EXPECT_EQ(LevelLoader::instance()->loadLevel("data/levels/missing.xml", &info), 0);
-    EXPECT_EQ(info.actorId, 9);
-    EXPECT_EQ(info.fileName, nullptr);
-    EXPECT_EQ(RenderManager::instance()->getRoot()->children.size(), nodesBefore);
-    EXPECT_EQ(GamePhysic::instance()->RaycastDistance({0, 50, 0}, {0, -1, 0}), GamePhysic::NO_HIT_DISTANCE);
-}

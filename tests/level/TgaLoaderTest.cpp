@@ -67,14 +67,11 @@ TEST(TgaLoader, ReadsTrueColourRowsTopFirstInRgbOrder)
 
 TEST(TgaLoader, RejectsOtherTypesDepthsAndSizesWithALine)
 {
-    // Colour-mapped, greyscale and run-length encoded types; depths other than 8, 24
-    // and 32 bits; an empty image; 65535 x 65535 x 4 bytes (17 GB), refused before
-    // allocating.
+    // No image, colour-mapped and run-length encoded types; a 16-bit depth; an empty
+    // image; 65535 x 65535 x 4 bytes (17 GB), refused before allocating.
     const struct {
         int type, width, height, bits;
-    } headers[] = {{0, 2, 2, 24},  {1, 2, 2, 24},  {3, 2, 2, 8},  {9, 2, 2, 24}, {10, 2, 2, 24},
-                   {11, 2, 2, 8},  {2, 2, 2, 0},   {2, 2, 2, 1},  {2, 2, 2, 15}, {2, 2, 2, 16},
-                   {2, 2, 2, 48},  {2, 0, 4, 24},  {2, 65535, 65535, 32}};
+    } headers[] = {{0, 2, 2, 24}, {1, 2, 2, 24}, {10, 2, 2, 24}, {2, 2, 2, 16}, {2, 0, 4, 24}, {2, 65535, 65535, 32}};
     for (const auto& h : headers) {
         const std::string path = tempPath("header" + std::to_string(h.type) + "-" + std::to_string(h.width) +
                                           "-" + std::to_string(h.bits) + ".tga");

@@ -47,7 +47,6 @@ TEST(XmlReader, ReportsElementsTextAndAttributesInDocumentOrderAndKeepsWhatPrece
     } cases[] = {
         // Self-closing elements are leaves with empty text.
         {"<a/>", {"leaf a [] []"}},
-        {"<a x=1/>", {"leaf a [] [x=1]"}},
         {"<a x=1>t</a>", {"leaf a [t] [x=1]"}},
         // Attribute text needs one space and something after it; it is handed on
         // verbatim, quotes, inner spaces and a trailing space too.
@@ -56,13 +55,10 @@ TEST(XmlReader, ReportsElementsTextAndAttributesInDocumentOrderAndKeepsWhatPrece
         {"<g type=box id=\"3\" ballTest=true >x</g>", {"leaf g [x] [type=box id=\"3\" ballTest=true ]"}},
         {"<a\tb>t</a\tb>", {"leaf a\tb [t] []"}},  // only a space ends the name
         {"<a>\n<b>1</b>\n</a><c>2</c>", {"start a []", "leaf b [1] []", "leaf c [2] []"}},
-        {"<a>\n<b>1</b></a><c>2</c>", {"start a []", "leaf b [1] []", "leaf c [2] []"}},
         {"<r><p>1</p><q/><s>2</s></r>", {"start r []", "leaf p [1] []", "leaf q [] []", "leaf s [2] []"}},
         {"<v>  12.5 </v>", {"leaf v [  12.5 ] []"}},
-        {"<v>line\nbreak</v>", {"leaf v [line\nbreak] []"}},
-        // Declarations, comments and a stray close tag end the document range.
+        // A declaration or comment and a stray close tag end the document range.
         {"<?xml version=\"1.0\"?><a>1</a>", {}},
-        {"<!-- note --><a>1</a>", {}},
         {"<a>1</a></b><c>2</c>", {"leaf a [1] []"}},
         // The close tag is a plain search: the inner </a> closes the outer a.
         {"<a><a>1</a></a>", {"start a []"}},
@@ -71,10 +67,7 @@ TEST(XmlReader, ReportsElementsTextAndAttributesInDocumentOrderAndKeepsWhatPrece
         // A truncated document keeps what was read.
         {"<a>1</a><b>2</b><c>3</", {"leaf a [1] []", "leaf b [2] []"}},
         {"<a>1</a><b", {"leaf a [1] []"}},
-        {"<", {}},
-        {">", {}},
         // Empty names are not reported, but their content is.
-        {"<>x</>", {}},
         {"< a><b>1</b></>", {"leaf b [1] []"}},
     };
     for (const auto& c : cases)
