@@ -15,8 +15,6 @@
 
 #include <algorithm>
 #include <cmath>
-#include <fstream>
-#include <iterator>
 
 using generated::Picture;
 
@@ -311,20 +309,4 @@ TEST(DataGenerator, MusicLayersThatPlayTogetherDoNotClipWhenMixed)
             peak = std::max(peak, std::abs(first.samples[i] + second.samples[i % second.samples.size()]));
         EXPECT_LT(peak, 32767) << world;
     }
-}
-
-TEST(DataGenerator, SameSeedsGiveIdenticalFiles)
-{
-    for (const char* folder : {"again_a", "again_b"}) {
-        DataGenerator generator(folder, "lagoon_coral");
-        ASSERT_TRUE(generator.run(2));
-    }
-    auto bytes = [](const std::string& file) {
-        std::ifstream in(file, std::ios::binary);
-        return std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-    };
-    const std::string a = bytes("again_a/Textures/lagoon_coral.tga");
-    EXPECT_FALSE(a.empty());
-    EXPECT_EQ(a, bytes("again_b/Textures/lagoon_coral.tga"));
-    EXPECT_EQ(a, bytes(generated::path("Textures/lagoon_coral.tga")));
 }

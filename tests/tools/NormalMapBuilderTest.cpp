@@ -35,9 +35,4 @@ TEST(NormalMapBuilder, NormalsLeanAwayFromRisingGroundAlongSAndT)
     const Image alongT = normalsOf([](int, int y) { return 0.5f + 0.3f * std::sin(6.2831853f * y / 32.0f); });
     EXPECT_LT(alongT.at(5, 0).g, 0.5f);
     EXPECT_NEAR(alongT.at(5, 0).r, 0.5f, 1e-5f);
-    for (int y = 0; y < 32; ++y) {
-        const Colour& c = alongT.at(3, y);
-        const float nx = 2.0f * c.r - 1.0f, ny = 2.0f * c.g - 1.0f, nz = 2.0f * c.b - 1.0f;
-        EXPECT_NEAR(nx * nx + ny * ny + nz * nz, 1.0f, 1e-4f) << "unit length at row " << y;
-    }
 }
