@@ -42,12 +42,6 @@ TEST_F(InputManagerTest, PressIsReportedOnce)
     input->specialDown(GLUT_KEY_F3, x, y);
     input->specialUp(GLUT_KEY_F3, x, y);
     EXPECT_TRUE(input->wasKeyPressed(InputManager::SPECIAL_KEY_BASE + GLUT_KEY_F3));
-    // A held key stays down through frames whatever was latched for it.
-    input->keyDown(' ', x, y);
-    EXPECT_TRUE(input->isKeyDown(' '));
-    EXPECT_TRUE(input->isKeyDown(' '));
-    input->keyUp(' ', x, y);
-    EXPECT_FALSE(input->isKeyDown(' '));
 }
 
 // Special keys sit above the character keys; keys and buttons beyond the tables
@@ -94,13 +88,6 @@ TEST_F(InputManagerTest, CursorAtAnEdgeJumpsToTheOppositeSide)
     cursor->x = 1270;
     input->getMouseDelta(delta);
     EXPECT_EQ(delta.x, -8);  // from the new position, the jump costs nothing
-
-    cursor->y = 1023;
-    input->getMouseDelta(delta);
-    EXPECT_EQ(cursor->warps.back(), std::make_pair(1270, 1));
-    cursor->y = 0;
-    input->getMouseDelta(delta);
-    EXPECT_EQ(cursor->warps.back(), std::make_pair(1270, 1022));
 }
 
 TEST_F(InputManagerTest, InAWindowTheCursorWrapsAtTheWindowEdgesAlsoWhenItJumpedPast)
@@ -145,12 +132,6 @@ TEST_F(InputManagerTest, DeltaIsTheCursorsMoveSinceTheLastRead)
     input->getMouseDelta(delta);
     EXPECT_EQ(delta.x, 300);
     EXPECT_EQ(delta.y, 200);
-    cursor->x = 290;
-    cursor->y = 215;
-    input->getMouseDelta(delta);
-    EXPECT_EQ(delta.x, -10);
-    EXPECT_EQ(delta.y, 15);
-    EXPECT_TRUE(cursor->warps.empty());
     cursor->readable = false;
     input->getMouseDelta(delta);
     EXPECT_EQ(delta.x, 0);
