@@ -33,7 +33,7 @@ DataGenerator::DataGenerator(std::string dataDirectory, std::string nameFilter)
         OgreMeshWriter writer;
         bool ok = true;
         for (MeshData (*shape)() : {MeshShapes::halfPipe, MeshShapes::archBridge, MeshShapes::treeTrunk,
-                                   MeshShapes::rock, MeshShapes::crater, MeshShapes::funnel}) {
+                                   MeshShapes::rock, MeshShapes::crater}) {
             const MeshData mesh = shape();
             const std::string file = path("meshes/" + mesh.name + ".mesh");
             ok = writer.write(mesh, file) && ok;

@@ -23,7 +23,4 @@ public:
     // "crater": a volcano cone 240 across and 40 high with a crater in its top;
     // sub-meshes "crater" and "slopes" on shared vertices.
     static MeshData crater();
-    // "funnel": a funnel 80 across narrowing to a hole of radius 4, 30 deep,
-    // with a round rim; sub-meshes "funnel" and "rim", each with its own vertices.
-    static MeshData funnel();
 };
