@@ -62,23 +62,16 @@ void drawQuad(GLuint texture, int x, int y, int size)
 
 } // namespace
 
-TEST_F(TextureManagerTest, CachesByTheNameAsSpelledUntilDestroyed)
+TEST_F(TextureManagerTest, CachesByNameUntilDestroyed)
 {
     const std::string path = tga("cached.tga");
     const GLuint first = load(path);
     ASSERT_NE(first, 0u);
-    // The same file under another spelling is a separate entry.
-    const std::string otherSpelling = tempPath("./cached.tga");
-    const GLuint second = load(otherSpelling);
-    EXPECT_NE(second, 0u);
-    EXPECT_NE(second, first);
     // The file is read once: gone from disk, the cached texture is still returned.
     std::remove(path.c_str());
     EXPECT_EQ(load(path), first);
-    EXPECT_EQ(load(otherSpelling), second);
     delete TextureManager::instance();
     EXPECT_EQ(glIsTexture(first), GL_FALSE);
-    EXPECT_EQ(glIsTexture(second), GL_FALSE);
 }
 
 TEST_F(TextureManagerTest, ChoosesTheLoaderByExtensionIgnoringCase)
