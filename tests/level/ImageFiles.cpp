@@ -77,7 +77,7 @@ void writeTga(const std::string& path, int width, int height, int channels, cons
     writeTgaRaw(path, 2, width, height, channels * 8, body);
 }
 
-void writeDds(const std::string& path, int width, int height, const std::vector<Bytes>& levels, bool halfFloat)
+void writeDds(const std::string& path, int width, int height, const std::vector<Bytes>& levels)
 {
     const unsigned int mipmapped = levels.size() > 1;
     Bytes out = {'D', 'D', 'S', ' '};
@@ -88,22 +88,18 @@ void writeDds(const std::string& path, int width, int height, const std::vector<
     out.resize(out.size() + 8, 0);
     put(out, static_cast<unsigned int>(levels.size()), 4);
     out.resize(out.size() + 44, 0);
-    // Pixel format: half-float RGBA by FourCC code 113, or 24-bit RGB with red high (bytes B, G, R).
+    // Pixel format: 24-bit RGB with red high (bytes B, G, R).
     put(out, 32, 4);
-    put(out, halfFloat ? 0x4 : 0x40, 4);
-    put(out, halfFloat ? 113 : 0, 4);
-    put(out, halfFloat ? 0 : 24, 4);
+    put(out, 0x40, 4);
+    put(out, 0, 4);
+    put(out, 24, 4);
     for (const unsigned int mask : {0xff0000u, 0x00ff00u, 0x0000ffu, 0u})
-        put(out, halfFloat ? 0 : mask, 4);
+        put(out, mask, 4);
     put(out, 0x1000 | (mipmapped ? 0x400008 : 0), 4);
     out.resize(out.size() + 16, 0);
     for (const Bytes& level : levels) {
-        for (std::size_t i = 0; i + 2 < level.size(); i += 3) {
-            if (halfFloat)
-                out.insert(out.end(), {0x00, 0x3c, 0x00, 0x3c, 0x00, 0x3c, 0x00, 0x3c}); // 1.0 in each channel
-            else
-                out.insert(out.end(), {level[i + 2], level[i + 1], level[i]});
-        }
+        for (std::size_t i = 0; i + 2 < level.size(); i += 3)
+            out.insert(out.end(), {level[i + 2], level[i + 1], level[i]});
     }
     writeBytes(path, out);
 }

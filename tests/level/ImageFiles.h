@@ -20,10 +20,8 @@ Bytes readBytes(const std::string& path);
 void writeTgaRaw(const std::string& path, int type, int width, int height, int bits, const Bytes& body);
 // A true-colour Targa of 1, 3 or 4 channels, stored bottom-up as BGR(A).
 void writeTga(const std::string& path, int width, int height, int channels, const Bytes& pixels);
-// An uncompressed 24-bit DDS file with the given levels (RGB each), or, with
-// halfFloat, one level of half-float RGBA pixels (D3DFMT_A16B16G16R16F).
-void writeDds(const std::string& path, int width, int height, const std::vector<Bytes>& levels,
-              bool halfFloat = false);
+// An uncompressed 24-bit DDS file with the given levels (RGB each).
+void writeDds(const std::string& path, int width, int height, const std::vector<Bytes>& levels);
 // A DXT5 DDS file written by DevIL itself, with a full mipmap chain built by ILU.
 bool writeDevilDds(const std::string& path, int width, int height, const Bytes& rgba);
 
