@@ -76,19 +76,14 @@ double edgeDifference(const Picture& picture, bool columns)
     return lineDifference(picture, columns, last, 0);
 }
 
-double besideEdgeDifference(const Picture& picture, bool columns)
-{
-    const int last = (columns ? picture.width : picture.height) - 1;
-    return std::max(lineDifference(picture, columns, last - 1, last), lineDifference(picture, columns, 0, 1));
-}
-
-double interiorDifference(const Picture& picture, bool columns)
+double roughness(const Picture& picture, bool columns)
 {
     const int extent = columns ? picture.width : picture.height;
     double sum = 0.0;
     for (int i = 0; i + 1 < extent; ++i)
         sum += lineDifference(picture, columns, i, i + 1);
-    return sum / (extent - 1);
+    return std::max({sum / (extent - 1), lineDifference(picture, columns, extent - 2, extent - 1),
+                     lineDifference(picture, columns, 0, 1)});
 }
 
 double loopJumpScore(const Sound& sound)

@@ -26,15 +26,13 @@ struct Picture {
 Picture readTarga(const std::string& file);
 std::vector<Picture> readDds(const std::string& file, int* dxtFormat);
 
-// Mean absolute difference, per channel and 0..255, between the first and the
-// last column (or row) of a picture: small when the picture tiles.
+// Mean absolute difference, per channel and 0..255, between the last and the
+// first column (or row) of a picture: small when the picture tiles.
 double edgeDifference(const Picture& picture, bool columns);
-// The same between neighbouring columns (or rows) inside the picture: the
-// texture's own roughness, against which the edge is judged.
-double interiorDifference(const Picture& picture, bool columns);
-// The larger difference of the two neighbouring pairs on either side of the
-// wrap (last two and first two lines): the picture's roughness right there.
-double besideEdgeDifference(const Picture& picture, bool columns);
+// The same between neighbouring columns (or rows): the larger of its mean over
+// the picture and the steps on either side of the wrap (a groove may lie
+// across it). The picture's own roughness, against which the edge is judged.
+double roughness(const Picture& picture, bool columns);
 
 // 16-bit samples, channels interleaved.
 struct Sound {

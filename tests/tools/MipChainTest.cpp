@@ -33,14 +33,3 @@ TEST(MipChain, HalvesDownToOnePixelKeepingTheBrightness)
     // Mid grey in sRGB terms, about 0.73, not the 0.5 of averaging the stored values.
     EXPECT_NEAR(levels.back().at(0, 0).r, 0.73f, 0.02f);
 }
-
-TEST(MipChain, FilteringWrapsSoATileableTextureStaysTileable)
-{
-    // A bright column at x = 0 must bleed into the last column of the next level too.
-    Image base(16, 16);
-    base.fill([](int x, int) { return x == 0 ? Colour(1.0f, 1.0f, 1.0f) : Colour(0.0f, 0.0f, 0.0f); });
-    const Image half = MipChain::halve(base);
-    EXPECT_GT(half.at(0, 3).r, 0.0f);
-    EXPECT_GT(half.at(7, 3).r, 0.0f);
-    EXPECT_FLOAT_EQ(half.at(7, 3).r, half.at(7, 6).r);
-}
