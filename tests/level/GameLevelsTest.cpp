@@ -184,7 +184,6 @@ struct Hand {
     std::vector<std::array<float, 2>> late;  // tilts on their way to the level
 };
 
-// How a play ended.
 struct Play {
     bool reached = false;
     int frames = 0;
@@ -236,7 +235,6 @@ protected:
         physics->Simulate();
     }
 
-    // The level built (afresh) with a new ball at its start.
     void load()
     {
         physics->ReleaseActor(BALL_ID);
@@ -246,7 +244,7 @@ protected:
         physics->CreateSphere(BALL_ID, loaded.startPosition, BALL_RADIUS);
     }
 
-    Play play(Hand* hand);
+    Play play(Hand& hand);
 
     Vector3 ball() const { return Matrix4::transformPoint(physics->GetActorPose(BALL_ID), Vector3()); }
     Vector3 inLevel(const Vector3& p) const { return Matrix4::transformPoint(physics->GetActorPose(levelId), p); }
@@ -255,7 +253,6 @@ protected:
     {
         return Matrix4::transformPoint(Matrix4::inverseAffine(physics->GetActorPose(levelId)), ball()).y;
     }
-    // A watch on the game's rules for this level.
     BallWatch watch() const
     {
         BallWatch watch(GamePhysic::NO_HIT_DISTANCE);
@@ -310,7 +307,7 @@ TEST_P(GameLevelsTest, BallComesToRestOnTheFloorAtTheStart)
 // proportional to the difference between the wanted and the actual velocity,
 // and changes by at most TILT_RATE a frame, as a hand on a mouse does. The
 // game's own ball rules decide whether the ball is lost or at the target.
-Play GameLevelsTest::play(Hand* hand)
+Play GameLevelsTest::play(Hand& hand)
 {
     constexpr int MAX_FRAMES = 4000;
     constexpr float REACHED = 6.0f;        // a waypoint counts as passed this close
@@ -375,8 +372,7 @@ Play GameLevelsTest::play(Hand* hand)
         const Vector3 error = wanted - physics->GetActorVelocity(BALL_ID);
         float meantX = std::clamp(error.z * TILT_PER_SPEED, -MAX_TILT, MAX_TILT);
         float meantZ = std::clamp(error.x * TILT_PER_SPEED, -MAX_TILT, MAX_TILT);
-        if (hand)
-            hand->perturb(result.frames, meantX, meantZ);
+        hand.perturb(result.frames, meantX, meantZ);
         tiltX += std::clamp(meantX - tiltX, -TILT_RATE, TILT_RATE);
         tiltZ += std::clamp(meantZ - tiltZ, -TILT_RATE, TILT_RATE);
         frame(tiltX, tiltZ);
@@ -404,7 +400,7 @@ TEST_P(GameLevelsTest, ForgivingRouteTakesAnUnsteadyHand)
         if (run > 0)
             load();
         Hand hand(1000u + unsigned(run));
-        const Play result = play(&hand);
+        const Play result = play(hand);
         if (result.reached)
             ++finished;
         else

@@ -74,19 +74,6 @@ TEST(XmlReader, ReportsElementsTextAndAttributesInDocumentOrderAndKeepsWhatPrece
         EXPECT_EQ(read(c.text), c.calls) << c.text;
 }
 
-// Null or empty text is refused without callbacks; the length limits what is read.
-TEST(XmlReader, ReadsOnlyTheTextGiven)
-{
-    RecordingHandler handler;
-    XmlReader reader(&handler);
-    EXPECT_FALSE(reader.parse(nullptr, 10));
-    EXPECT_FALSE(reader.parse("<a>1</a>", 0));
-    EXPECT_FALSE(reader.parse("<a>1</a>", -3));
-    EXPECT_TRUE(handler.calls.empty());
-    EXPECT_TRUE(reader.parse("<a>1</a><b>2</b>", 8));
-    EXPECT_EQ(handler.calls, Calls({"leaf a [1] []"}));
-}
-
 TEST(XmlReader, AbsurdNestingIsBoundedNotFatal)
 {
     std::string text;

@@ -61,10 +61,8 @@ PhysicsElement* addSlider(PhysicsElement* parent, const Vector3& offset, const V
     return slider;
 }
 
-// A fresh world and a level to build in it.
 class GamePhysicTest : public testing::Test {
 protected:
-    // A 40 x 2 x 40 floor with its top at y = 1.
     PhysicsElement* addFloor() { return level.add(box({0, 0, 0}, {40, 2, 40})); }
 
     const World world;
