@@ -27,10 +27,10 @@ WAIT = 60
 class Xvfb:
     """A private X server on the first free display number."""
 
-    def __init__(self, width=SCREEN[0], height=SCREEN[1]):
+    def __init__(self):
         read_fd, write_fd = os.pipe()
         self.process = subprocess.Popen(
-            ["Xvfb", "-displayfd", str(write_fd), "-screen", "0", "%dx%dx24" % (width, height),
+            ["Xvfb", "-displayfd", str(write_fd), "-screen", "0", "%dx%dx24" % SCREEN,
              "-nolisten", "tcp", "-noreset"],
             pass_fds=(write_fd,), stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
         os.close(write_fd)
@@ -64,8 +64,7 @@ class GameSession:
     """One run of the game. Use as a context manager."""
 
     def __init__(self, config="", with_data=False, data_files=None, extra_env=None, binary=None):
-        """config None writes no config.txt; binary replaces the game under test
-        (an installed copy)."""
+        """config None writes no config.txt; binary is an installed copy of the game."""
         self.config = config
         self.binary = binary or BINARY
         self.with_data = with_data
@@ -118,8 +117,7 @@ class GameSession:
         self.window = self._wait_for_window()
 
     def _link_game_data(self):
-        """Makes data/ of the working directory a copy of the game's data, by
-        linking each file, so tests may add files without touching the real data."""
+        """data/ as a link per file of the game's data: tests replace files, never the real ones."""
         source = os.path.join(SOURCE_DIR, "data")
         for root, _dirs, files in os.walk(source):
             relative = os.path.relpath(root, source)
@@ -142,7 +140,6 @@ class GameSession:
             shutil.rmtree(self.workdir + "-home", ignore_errors=True)
 
     def wait_exit(self, timeout=WAIT):
-        """The game's exit status, or None when it is still running after timeout."""
         try:
             return self.process.wait(timeout)
         except subprocess.TimeoutExpired:
@@ -178,16 +175,13 @@ class GameSession:
                      if w != self._root_window()]
             if found:
                 self.window = found[0]
-                self._wait_for_placement(deadline)
+                # freeglut maps the window at (-1, -1) and moves it to its place
+                # when its main loop first runs.
+                while time.time() < deadline and self.window_geometry()[:2] == (-1, -1):
+                    time.sleep(0.05)
                 return found[0]
             time.sleep(0.1)
         raise RuntimeError("no game window appeared:\n" + self.stdout())
-
-    def _wait_for_placement(self, deadline):
-        # freeglut maps the window at (-1, -1) and moves it to its place when
-        # its main loop first runs.
-        while time.time() < deadline and self.window_geometry()[:2] == (-1, -1):
-            time.sleep(0.05)
 
     def _root_window(self):
         out = subprocess.run(["xwininfo", "-root"], env=self.xvfb.env(), capture_output=True,
@@ -208,32 +202,19 @@ class GameSession:
         self.xdotool("windowfocus", "--sync", self.window)
 
     def key(self, name, hold=0.4):
-        """Presses and releases one key, held long enough for a slow frame to see
-        it (the game misses a key released within the frame it was pressed in)
-        and short of the server's key repeat."""
+        """One key press, held long enough for a slow frame to see it and short of key repeat."""
         self.focus()
         self.xdotool("keydown", name)
         time.sleep(hold)
         self.xdotool("keyup", name)
         time.sleep(0.1)
 
-    def key_down(self, name):
-        self.focus()
-        self.xdotool("keydown", name)
-
-    def key_up(self, name):
-        self.xdotool("keyup", name)
-
-    def mouse_move(self, x, y):
-        self.xdotool("mousemove", x, y)
-
     def stdout(self):
         with open(self._stdout_path, "rb") as f:
             return f.read().decode(errors="replace")
 
     def wait_for_output(self, pattern, timeout=WAIT, count=1):
-        """Waits until standard output holds count matches of pattern; returns
-        the last of them."""
+        """The count-th match of pattern in standard output, once it is there."""
         deadline = time.time() + timeout
         while True:
             matches = list(re.finditer(pattern, self.stdout(), re.MULTILINE))
@@ -245,7 +226,7 @@ class GameSession:
             time.sleep(0.1)
 
     def wait_for_level(self, count):
-        """Waits until the game has loaded its count-th level; returns its file name."""
+        """The file name of the count-th level loaded, once it is."""
         return self.wait_for_output(r"^Level loaded: (.*)$", count=count).group(1)
 
     def wait_for_screen(self, check, name, timeout=WAIT):
@@ -259,7 +240,7 @@ class GameSession:
             time.sleep(0.1)
 
     def wait_for_picture(self, timeout=WAIT):
-        """Waits until the window shows more than black: the first frame is drawn."""
+        """Waits for the first frame: more than black in the window."""
         image = self.wait_for_screen(lambda i: i.getextrema() != ((0, 0), (0, 0), (0, 0)),
                                      "first-frame", timeout)
         if image.getextrema() == ((0, 0), (0, 0), (0, 0)):
@@ -281,8 +262,7 @@ class GameSession:
         return image
 
     def screenshot(self, name=None, settle=0.0):
-        """The game window's pixels as an RGB image; also saved as name.png in
-        PITCHROLL_SCREENSHOTS (or the working directory) for looking at."""
+        """The window as an RGB image, also saved as name.png in PITCHROLL_SCREENSHOTS."""
         time.sleep(settle)
         folder = os.environ.get("PITCHROLL_SCREENSHOTS", self.workdir)
         os.makedirs(folder, exist_ok=True)
@@ -328,7 +308,7 @@ def is_green_text(pixel):
 
 
 def changed_fraction(a, b, threshold=40, box=None):
-    """Share of pixels whose largest channel difference exceeds threshold."""
+    """Share of pixels with a channel changed by more than threshold."""
     if box:
         a, b = a.crop(box), b.crop(box)
     changed = sum(1 for p, q in zip(a.getdata(), b.getdata())
