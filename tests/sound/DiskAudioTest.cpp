@@ -74,12 +74,21 @@ void DiskAudioTest::writeLevel(const std::string& name, short level, double seco
     writeWav("data/sound/" + name, std::vector<short>(static_cast<size_t>(seconds * RATE), level), RATE);
 }
 
-void DiskAudioTest::runFrames(double seconds, const std::function<void()>& frame)
+void DiskAudioTest::runFrames(double seconds, const std::function<void()>& frame) const
 {
-    for (int i = 0; i < static_cast<int>(seconds / 0.025); ++i) {
+    // On a busy machine the mixer thread falls behind the clock: go on until the
+    // recording holds that much more sound too, so the marks around an event
+    // always span it. A device that records nothing is not waited for.
+    const long wanted = framesRecorded() + static_cast<long>(seconds * RATE);
+    const auto start = std::chrono::steady_clock::now();
+    for (;;) {
         if (frame)
             frame();
         std::this_thread::sleep_for(std::chrono::milliseconds(25));
+        const double elapsed = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+        const long recorded = framesRecorded();
+        if (elapsed >= seconds && (recorded >= wanted || recorded == 0 || elapsed > seconds + 30.0))
+            return;
     }
 }
 

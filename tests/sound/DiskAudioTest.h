@@ -25,8 +25,9 @@ protected:
     void writeTone(const std::string& name, double hz, double seconds) const;
     void writeLevel(const std::string& name, short level, double seconds) const;
 
-    // Sleeps about seconds in 25 ms frames, calling frame each time.
-    static void runFrames(double seconds, const std::function<void()>& frame = {});
+    // Runs 25 ms frames, calling frame each time, for seconds of time and of
+    // recorded sound.
+    void runFrames(double seconds, const std::function<void()>& frame = {}) const;
     // Frames recorded so far: a marker for the next event.
     long framesRecorded() const;
     // The left channel of the recording; complete once the output is closed.
