@@ -43,15 +43,15 @@ EFFECT_SOUND = "data/sound/endLevel.wav"
 MUSIC = "data/sound/backgroundJungle01.mp3"
 
 # (name, file, content: None for missing, else the damaged bytes, the line that
-# must name the file; None where the damage cannot be told from good data).
+# must name the file).
 # One row per file kind and failure the game reports differently; a missing level
 # is the no-data test's, a missing sky box face the texture's, a damaged sound the
-# missing one's. Every cut of a Targa file is TgaLoaderTest's.
+# missing one's. Every cut of a Targa file is TgaLoaderTest's; a cut materials
+# file, which no line reports, MaterialManagerTest's.
 CASES = [
     # Cut before its start and target: it used to finish at once.
     ("level cut", LEVEL, lambda: cut(LEVEL, 200), "Level file data/levels/jungle.xml has no start or no target"),
     ("materials missing", MATERIALS, None, "Materials file data/util/materials.xml is missing"),
-    ("materials cut", MATERIALS, lambda: cut(MATERIALS), None),
     ("texture missing", TEXTURE, None, "Targa file " + TEXTURE + " is missing"),
     ("dds missing", DDS, None, "Image file " + DDS + " is missing"),
     # A width of 65536 in the header: DevIL's size arithmetic wrapped.
@@ -88,10 +88,8 @@ class BadDataGame(GameSession):
 class BadDataTest(unittest.TestCase):
 
     def expect_survives(self, game, line, name):
-        """The game prints line (when given) and reaches its level, keeps
-        drawing, and ends with status 0 on Esc."""
-        if line is not None:
-            game.wait_for_output("^.*" + line.replace("(", r"\(").replace(".", r"\.") + ".*$")
+        """The game prints line and reaches its level, keeps drawing, and ends with status 0 on Esc."""
+        game.wait_for_output("^.*" + line.replace("(", r"\(").replace(".", r"\.") + ".*$")
         game.wait_for_level(1)
         # Frames keep coming: the HUD at least is drawn, whatever data is gone.
         image = game.wait_for_screen(lambda i: i.getextrema() != ((0, 0), (0, 0), (0, 0)),
