@@ -86,9 +86,7 @@ TEST_F(TextureManagerTest, ChoosesTheLoaderByExtensionIgnoringCase)
 
 TEST_F(TextureManagerTest, BadFilesGiveTextureZeroAndOneLineOnce)
 {
-    const std::string truncated = tga("bad-truncated.tga", 8, 8);
-    const Bytes whole = readBytes(truncated);
-    writeBytes(truncated, Bytes(whole.begin(), whole.end() - 1));
+    // A cut Targa file takes the missing one's way out of the Targa loader (TgaLoaderTest).
     const std::string corruptDds = tempPath("bad.dds");
     writeBytes(corruptDds, Bytes(256, 0xee));
     const std::string png = tempPath("picture.png");
@@ -97,7 +95,7 @@ TEST_F(TextureManagerTest, BadFilesGiveTextureZeroAndOneLineOnce)
     const std::string wide = tempPath("wide.tga");
     writeTgaRaw(wide, 2, 40000, 1, 24, Bytes(40000 * 3, 0x40));
 
-    for (const std::string& path : {truncated, corruptDds, png, wide, tempPath("absent.tga")}) {
+    for (const std::string& path : {corruptDds, png, wide, tempPath("absent.tga")}) {
         SCOPED_TRACE(path);
         testing::internal::CaptureStdout();
         EXPECT_EQ(load(path), 0u);
