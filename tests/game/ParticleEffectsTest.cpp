@@ -66,7 +66,6 @@ TEST_F(ParticleEffectsTest, TrailIsThrownUpBehindTheRollingBall)
     });
 }
 
-// Leaves fall from high above the course and stand upright.
 TEST_F(ParticleEffectsTest, LeavesFallFromAboveUpright)
 {
     effects.levelParticles(ParticleEffects::Weather::LEAVES);

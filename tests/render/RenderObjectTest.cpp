@@ -17,7 +17,6 @@
 
 #include <cmath>
 #include <cstdio>
-#include <string>
 #include <vector>
 
 using namespace rendertest;
@@ -157,12 +156,8 @@ TEST_F(RenderObjectTest, EveryRenderMethodDrawsTheSamePicture)
 
 TEST_F(RenderObjectTest, EmptyMeshDrawsNothing)
 {
-    testing::internal::CaptureStdout();
     Owned<MeshObject> mesh(new MeshObject());
-    mesh->init(2, "missing.mesh", materials.red, false, true, -1);
-    std::fflush(stdout);
-    const std::string output = testing::internal::GetCapturedStdout();
-    EXPECT_NE(output.find("missing.mesh"), std::string::npos) << output;
+    mesh->init(2, "missing.mesh", materials.red, false, true, -1);  // its line is MeshImporterTest's
     EXPECT_EQ(mesh->vertexCount, 0);
 
     clear();
