@@ -27,11 +27,10 @@ struct Emission {
 
     int into(ParticleEmitter& emitter) const
     {
-        return emitter.emit(lifetime, firstFrame, lastFrame, position, velocity, velocityFactor,
-                            startSize, endSize, startColour[0], startColour[1], startColour[2],
-                            startColour[3], endColour[0], endColour[1], endColour[2],
-                            endColour[3], startAngle, endAngle, ballistic, birthTime,
-                            burstOnImpact, hitsGround, billboard);
+        return emitter.emit(lifetime, firstFrame, lastFrame, position, velocity, velocityFactor, startSize, endSize,
+                            startColour[0], startColour[1], startColour[2], startColour[3], endColour[0], endColour[1],
+                            endColour[2], endColour[3], startAngle, endAngle, ballistic, birthTime, burstOnImpact,
+                            hitsGround, billboard);
     }
 };
 

@@ -77,8 +77,7 @@ TEST_F(InputManagerTest, KeysAndButtonsAreHeldUntilReleased)
 TEST_F(InputManagerTest, CursorAtAnEdgeJumpsToTheOppositeSide)
 {
     MouseDelta delta;
-    cursor->x = 5;
-    cursor->y = 500;
+    cursor->x = 5, cursor->y = 500;
     input->getMouseDelta(delta);
     cursor->x = 0;
     input->getMouseDelta(delta);
@@ -126,8 +125,7 @@ TEST_F(InputManagerTest, InAWindowTheCursorWrapsAtTheWindowEdgesAlsoWhenItJumped
 // The first delta is measured from the origin; an unreadable cursor gives no movement.
 TEST_F(InputManagerTest, DeltaIsTheCursorsMoveSinceTheLastRead)
 {
-    cursor->x = 300;
-    cursor->y = 200;
+    cursor->x = 300, cursor->y = 200;
     MouseDelta delta;
     input->getMouseDelta(delta);
     EXPECT_EQ(delta.x, 300);

@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <filesystem>
 #include <fstream>
+#include <iterator>
 #include <sstream>
 #include <string>
 #include <unistd.h>
@@ -64,9 +65,8 @@ protected:
     std::string file() const { return (folder / BestTimes::FILE_NAME).string(); }
     std::string fileText() const
     {
-        std::ifstream in(file());
         std::ostringstream text;
-        text << in.rdbuf();
+        text << std::ifstream(file()).rdbuf();
         return text.str();
     }
     // What load() prints.
@@ -76,15 +76,7 @@ protected:
         times.load();
         return testing::internal::GetCapturedStdout();
     }
-    int filesInFolder() const
-    {
-        int count = 0;
-        for (const auto& entry : fs::directory_iterator(folder)) {
-            (void)entry;
-            ++count;
-        }
-        return count;
-    }
+    long filesInFolder() const { return std::distance(fs::directory_iterator(folder), fs::directory_iterator()); }
 
     fs::path folder;
 };

@@ -157,11 +157,7 @@ struct Hand {
     static constexpr int ERROR_FRAMES = 8;
     static constexpr int MOST_DELAY = 4;  // frames
 
-    explicit Hand(unsigned seed)
-        : random(seed)
-    {
-        delay = std::uniform_int_distribution<int>(1, MOST_DELAY)(random);
-    }
+    explicit Hand(unsigned seed) : random(seed), delay(std::uniform_int_distribution<int>(1, MOST_DELAY)(random)) {}
 
     // The tilt actually set for the one meant this frame.
     void perturb(int frame, float& tiltX, float& tiltZ)

@@ -88,13 +88,9 @@ void writeDds(const std::string& path, int width, int height, const std::vector<
     out.resize(out.size() + 8, 0);
     put(out, static_cast<unsigned int>(levels.size()), 4);
     out.resize(out.size() + 44, 0);
-    // Pixel format: 24-bit RGB with red high (bytes B, G, R).
-    put(out, 32, 4);
-    put(out, 0x40, 4);
-    put(out, 0, 4);
-    put(out, 24, 4);
-    for (const unsigned int mask : {0xff0000u, 0x00ff00u, 0x0000ffu, 0u})
-        put(out, mask, 4);
+    // Pixel format: its size, RGB, no FourCC, 24 bits, red high (bytes B, G, R).
+    for (const unsigned int field : {32u, 0x40u, 0u, 24u, 0xff0000u, 0x00ff00u, 0x0000ffu, 0u})
+        put(out, field, 4);
     put(out, 0x1000 | (mipmapped ? 0x400008 : 0), 4);
     out.resize(out.size() + 16, 0);
     for (const Bytes& level : levels) {

@@ -219,8 +219,7 @@ TEST_F(TextureManagerTest, TargaAndDevilDdsShowTheSamePictureAndShortChainsSampl
     drawQuad(load(tgaFile, false), 100, 100, 160);
     drawQuad(load(ddsFile, false), 360, 100, 160);
     // Minified, these sample their last levels; an incomplete texture would sample black.
-    const GLuint chains[] = {load(tga("chain-wide.tga", 64, 16)), load(tga("chain-tall.tga", 6, 40)),
-                             load(shortChain)};
+    const GLuint chains[] = {load(tga("chain-wide.tga", 64, 16)), load(tga("chain-tall.tga", 6, 40)), load(shortChain)};
     for (int i = 0; i < 3; ++i)
         drawQuad(chains[i], 10 + 20 * i, 10, 4);
     glFinish();

@@ -61,6 +61,28 @@ PhysicsElement* addSlider(PhysicsElement* parent, const Vector3& offset, const V
     return slider;
 }
 
+// Highest point of the ball after its first bounce, dropped from y = 30 onto a
+// fixed pad with the given restitution on a level floor.
+float bounceHeight(float restitution)
+{
+    const World world;
+    ElementTree level;
+    PhysicsElement* floor = level.add(box({0, 0, 0}, {40, 2, 40}));
+    ElementTree::addChild(floor, connected(box({0, 1.5f, 0}, {20, 1, 20}), CONNECTION_FIXED, 0))->restitution =
+        restitution;
+    level.build();
+    physics().CreateSphere(BALL_ID, {0, 30, 0}, 3);
+    float highest = 0.0f;
+    bool bounced = false;
+    for (int i = 0; i < 24; ++i) {
+        frames();
+        bounced = bounced || physics().GetActorVelocity(BALL_ID).y > 0.0f;
+        if (bounced)
+            highest = std::max(highest, ballPosition().y);
+    }
+    return highest;
+}
+
 class GamePhysicTest : public testing::Test {
 protected:
     PhysicsElement* addFloor() { return level.add(box({0, 0, 0}, {40, 2, 40})); }
@@ -374,32 +396,6 @@ TEST_F(GamePhysicTest, MeshElementsWeighAndStandAsTheSolidTheyBound)
         EXPECT_NEAR(pose[5], 1.0f, 1e-3f) << "upright, element " << index;
     }
 }
-
-namespace {
-
-// Highest point of the ball after its first bounce, dropped from y = 30 onto a
-// fixed pad with the given restitution on a level floor.
-float bounceHeight(float restitution)
-{
-    const World world;
-    ElementTree level;
-    PhysicsElement* floor = level.add(box({0, 0, 0}, {40, 2, 40}));
-    ElementTree::addChild(floor, connected(box({0, 1.5f, 0}, {20, 1, 20}), CONNECTION_FIXED, 0))->restitution =
-        restitution;
-    level.build();
-    physics().CreateSphere(BALL_ID, {0, 30, 0}, 3);
-    float highest = 0.0f;
-    bool bounced = false;
-    for (int i = 0; i < 24; ++i) {
-        frames();
-        bounced = bounced || physics().GetActorVelocity(BALL_ID).y > 0.0f;
-        if (bounced)
-            highest = std::max(highest, ballPosition().y);
-    }
-    return highest;
-}
-
-}  // namespace
 
 TEST(GamePhysic, ElementRestitutionIsCombinedByMaximum)
 {

@@ -195,15 +195,6 @@ int countBuffers()
     return count;
 }
 
-void currentKd(float kd[4])
-{
-    GLint program = 0;
-    glGetIntegerv(GL_CURRENT_PROGRAM, &program);
-    std::fill(kd, kd + 4, 0.0f);
-    if (program)
-        glGetUniformfv(GLuint(program), glGetUniformLocation(GLuint(program), "Kd"), kd);
-}
-
 int passProgram(const char* name)
 {
     ShaderManager::instance()->setPass(name);
@@ -227,7 +218,8 @@ void ProbeBox::render(int renderMethod, bool useDisplayLists, bool useStoredWorl
     record.storedWorld = useStoredWorld;
     glGetIntegerv(GL_CURRENT_PROGRAM, &record.program);
     glGetIntegerv(GL_FRONT_FACE, &record.frontFace);
-    currentKd(record.kd);
+    if (record.program)  // else Kd stays 0
+        glGetUniformfv(GLuint(record.program), glGetUniformLocation(GLuint(record.program), "Kd"), record.kd);
     log.push_back(record);
     ShaderManager::instance()->setVector4(EFFECTPARAMETER_KD, KD_SENTINEL);
     BoxObject::render(renderMethod, useDisplayLists, useStoredWorld);

@@ -46,8 +46,6 @@ const std::uint8_t* pixel(const Image& image, int x, int y);
 // Display lists, and buffer objects, among the names 1 .. 4000.
 int countLists();
 int countBuffers();
-// "Kd" of the current program (zeros without one).
-void currentKd(float kd[4]);
 // The GL program of the effect pass of that name.
 int passProgram(const char* name);
 
@@ -59,8 +57,7 @@ struct Release {
         delete object;
     }
 };
-template <typename T>
-using Owned = std::unique_ptr<T, Release>;
+template <typename T> using Owned = std::unique_ptr<T, Release>;
 
 // What a ProbeBox saw when it was asked to draw.
 struct DrawRecord {

@@ -11,11 +11,8 @@
 // every warp the code under test asks for.
 class FakeCursor : public CursorDevice {
 public:
-    FakeCursor(int screenWidth = 100000, int screenHeight = 100000, int startX = 50000,
-               int startY = 50000)
-        : x(startX), y(startY), width(screenWidth), height(screenHeight)
-    {
-    }
+    FakeCursor(int screenWidth = 100000, int screenHeight = 100000, int startX = 50000, int startY = 50000)
+        : x(startX), y(startY), width(screenWidth), height(screenHeight) {}
 
     int x;
     int y;

@@ -42,8 +42,7 @@ std::vector<std::uint8_t> GlTestContext::readPixels(int width, int height, const
     return topDown;
 }
 
-bool GlTestContext::writePpm(const char* fileName, const std::vector<std::uint8_t>& rgba, int width,
-                             int height)
+bool GlTestContext::writePpm(const char* fileName, const std::vector<std::uint8_t>& rgba, int width, int height)
 {
     FILE* file = std::fopen(fileName, "wb");
     if (!file)
@@ -54,8 +53,7 @@ bool GlTestContext::writePpm(const char* fileName, const std::vector<std::uint8_
     return std::fclose(file) == 0;
 }
 
-unsigned int GlTestContext::makeTexture(int width, int height,
-                                        const std::function<void(int, int, float*)>& texel)
+unsigned int GlTestContext::makeTexture(int width, int height, const std::function<void(int, int, float*)>& texel)
 {
     std::vector<float> pixels(static_cast<std::size_t>(width) * height * 4);
     for (int y = 0; y < height; ++y)

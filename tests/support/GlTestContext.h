@@ -21,11 +21,9 @@ public:
     }
     // A linear-filtered RGBA8 texture of width x height whose texel (x, y) the
     // function fills with four floats.
-    static unsigned int makeTexture(int width, int height,
-                                    const std::function<void(int, int, float*)>& texel);
+    static unsigned int makeTexture(int width, int height, const std::function<void(int, int, float*)>& texel);
 
 private:
     // Writes pixels (as readPixels returns them) to a binary PPM file for viewing.
-    static bool writePpm(const char* fileName, const std::vector<std::uint8_t>& rgba, int width,
-                         int height);
+    static bool writePpm(const char* fileName, const std::vector<std::uint8_t>& rgba, int width, int height);
 };

@@ -30,6 +30,19 @@ std::vector<Picture> pictures(int count, const std::vector<std::vector<std::uint
     return result;
 }
 
+double lineDifference(const Picture& p, bool columns, int a, int b)
+{
+    double sum = 0.0;
+    const int count = columns ? p.height : p.width;
+    for (int i = 0; i < count; ++i) {
+        const std::uint8_t* pa = columns ? p.at(a, i) : p.at(i, a);
+        const std::uint8_t* pb = columns ? p.at(b, i) : p.at(i, b);
+        for (int c = 0; c < std::min(p.channels, 3); ++c)
+            sum += std::abs(static_cast<int>(pa[c]) - static_cast<int>(pb[c]));
+    }
+    return sum / (count * std::min(p.channels, 3));
+}
+
 }  // namespace
 
 Picture readTarga(const std::string& file)
@@ -52,23 +65,6 @@ std::vector<Picture> readDds(const std::string& file, int* dxtFormat)
     *dxtFormat = fourCc == "DXT1" ? 1 : fourCc == "DXT5" ? 5 : 0;
     return pictures(count, levels, width, height, channels);
 }
-
-namespace {
-
-double lineDifference(const Picture& p, bool columns, int a, int b)
-{
-    double sum = 0.0;
-    const int count = columns ? p.height : p.width;
-    for (int i = 0; i < count; ++i) {
-        const std::uint8_t* pa = columns ? p.at(a, i) : p.at(i, a);
-        const std::uint8_t* pb = columns ? p.at(b, i) : p.at(i, b);
-        for (int c = 0; c < std::min(p.channels, 3); ++c)
-            sum += std::abs(static_cast<int>(pa[c]) - static_cast<int>(pb[c]));
-    }
-    return sum / (count * std::min(p.channels, 3));
-}
-
-}  // namespace
 
 double edgeDifference(const Picture& picture, bool columns)
 {
