@@ -3,6 +3,7 @@
 #include "app/Report.h"
 #include "game/Game.h"
 #include "game/InputManager.h"
+#include "platform/DriverTuning.h"
 #include "platform/GamePad.h"
 #include "platform/X11Cursor.h"
 #include "platform/X11Window.h"
@@ -123,6 +124,7 @@ int main(int argc, char** argv)
 {
     // Diagnostic lines reach a pipe at once, not when a buffer fills.
     std::setvbuf(stdout, nullptr, _IOLBF, 0);
+    DriverTuning::apply();
     glutInit(&argc, argv);
     DataPaths* paths = DataPaths::instance();
     std::error_code error;

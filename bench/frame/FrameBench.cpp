@@ -3,11 +3,13 @@
 // prints per window size and level the milliseconds of each pass, the rate,
 // the level's load time and the resident memory.
 //
-//   frame_bench [--frames N] [--size WxH]... [--level I]...
-//   (default: 120 frames; 640x480 and 1024x768; every level)
+//   frame_bench [--frames N] [--size WxH]... [--level I]... [--shots DIR]
+//   (default: 120 frames; 640x480 and 1024x768; every level; with --shots,
+//   each row's last frame is saved as DIR/WxH-level-camera.ppm to compare looks)
 
 #include "game/Game.h"
 #include "game/GameWorld.h"
+#include "platform/DriverTuning.h"
 #include "render/Camera.h"
 
 #include <GL/glew.h>
@@ -66,10 +68,30 @@ struct View {
 constexpr View VIEWS[] = {{"start", Camera::RESET_DISTANCE, Camera::RESET_PITCH, 0.0f},
                           {"across", 170.0f, 15.0f, 120.0f}};
 
+// The last frame as a binary PPM, read from the back buffer after its swap:
+// Mesa's software driver keeps the picture there. The rows come bottom up.
+void saveShot(const char* folder, int width, int height, const char* level, const char* view)
+{
+    char path[512];
+    std::snprintf(path, sizeof(path), "%s/%dx%d-%s-%s.ppm", folder, width, height, level, view);
+    std::vector<unsigned char> pixels(static_cast<std::size_t>(width) * height * 3);
+    glPixelStorei(GL_PACK_ALIGNMENT, 1);
+    glReadPixels(0, 0, width, height, GL_RGB, GL_UNSIGNED_BYTE, pixels.data());
+    std::FILE* file = std::fopen(path, "wb");
+    if (!file) {
+        std::fprintf(stderr, "cannot write %s\n", path);
+        return;
+    }
+    std::fprintf(file, "P6\n%d %d\n255\n", width, height);
+    for (int row = height - 1; row >= 0; --row)
+        std::fwrite(&pixels[static_cast<std::size_t>(row) * width * 3], 3, static_cast<std::size_t>(width), file);
+    std::fclose(file);
+}
+
 // One row: the split of frames with the pass timer on (each pass ends with a
 // glFinish), then the rate of as many plain frames, as the game runs them.
 void measure(Game& game, const View& view, int frames, int width, int height, const char* level,
-             double switchMs)
+             double switchMs, const char* shots)
 {
     Camera& camera = game.view();
     camera.distance = view.distance;
@@ -99,6 +121,8 @@ void measure(Game& game, const View& view, int frames, int width, int height, co
     for (double milliseconds : timer.processorMilliseconds)
         std::printf(" %6.1f", milliseconds / frames);
     std::printf(" %8.2f %6.1f %7.2f %5.0f\n", plain, 1000.0 / plain, processor, residentMegabytes());
+    if (shots)
+        saveShot(shots, width, height, level, view.name);
 }
 
 }  // namespace
@@ -107,10 +131,12 @@ int main(int argc, char** argv)
 {
     const Clock::time_point processStart = Clock::now();
     std::setvbuf(stdout, nullptr, _IOLBF, 0);
+    DriverTuning::apply();
     glutInit(&argc, argv);
     int frames = 120;
     std::vector<std::pair<int, int>> sizes;
     std::vector<int> levels;
+    const char* shots = nullptr;
     for (int i = 1; i < argc; ++i) {
         int width = 0, height = 0;
         if (!std::strcmp(argv[i], "--frames") && i + 1 < argc)
@@ -121,8 +147,10 @@ int main(int argc, char** argv)
         else if (!std::strcmp(argv[i], "--level") && i + 1 < argc && std::atoi(argv[i + 1]) >= 0 &&
                  std::atoi(argv[i + 1]) < GAME_WORLD_COUNT)
             levels.push_back(std::atoi(argv[++i]));
+        else if (!std::strcmp(argv[i], "--shots") && i + 1 < argc)
+            shots = argv[++i];
         else {
-            std::fprintf(stderr, "usage: %s [--frames N] [--size WxH]... [--level I]...\n", argv[0]);
+            std::fprintf(stderr, "usage: %s [--frames N] [--size WxH]... [--level I]... [--shots DIR]\n", argv[0]);
             return 2;
         }
     }
@@ -163,7 +191,7 @@ int main(int argc, char** argv)
             glFinish();
             const double switchMs = millisecondsSince(start);
             for (const View& view : VIEWS)
-                measure(game, view, frames, width, height, LEVELS[level], switchMs);
+                measure(game, view, frames, width, height, LEVELS[level], switchMs, shots);
         }
     }
     game.shutdown();
