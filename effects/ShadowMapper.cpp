@@ -67,6 +67,10 @@ void ShadowMapper::beginShadowPass()
     glColorMask(GL_FALSE, GL_FALSE, GL_FALSE, GL_FALSE);
     glShadeModel(GL_FLAT);
     glDisable(GL_LIGHTING);
+    // Only depth is written: without texturing the driver carries no texture
+    // coordinates through the pass.
+    glActiveTextureARB(GL_TEXTURE0_ARB);
+    glDisable(GL_TEXTURE_2D);
     glPolygonOffset(POLYGON_OFFSET, POLYGON_OFFSET);
     glEnable(GL_POLYGON_OFFSET_FILL);
 }
@@ -77,6 +81,8 @@ void ShadowMapper::endShadowPass()
     glColorMask(GL_TRUE, GL_TRUE, GL_TRUE, GL_TRUE);
     glShadeModel(GL_SMOOTH);
     glEnable(GL_LIGHTING);
+    glActiveTextureARB(GL_TEXTURE0_ARB);
+    glEnable(GL_TEXTURE_2D);
     glDisable(GL_POLYGON_OFFSET_FILL);
     glBindFramebufferEXT(GL_FRAMEBUFFER_EXT, 0);
     glBindRenderbufferEXT(GL_RENDERBUFFER_EXT, 0);
