@@ -5,10 +5,11 @@
 //
 //   frame_bench [--frames N] [--size WxH]... [--level I]... [--shots DIR]
 //   (default: 120 frames; 640x480 and 1024x768; every level; with --shots,
-//   each row's last frame is saved as DIR/WxH-level-camera.ppm to compare looks)
+//   each row's last frame is saved as DIR/WxH-level-camera.png to compare looks)
 
 #include "game/Game.h"
 #include "game/GameWorld.h"
+#include "level/PngWriter.h"
 #include "platform/DriverTuning.h"
 #include "render/Camera.h"
 
@@ -17,6 +18,7 @@
 
 #include <algorithm>
 #include <chrono>
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -68,24 +70,17 @@ struct View {
 constexpr View VIEWS[] = {{"start", Camera::RESET_DISTANCE, Camera::RESET_PITCH, 0.0f},
                           {"across", 170.0f, 15.0f, 120.0f}};
 
-// The last frame as a binary PPM, read from the back buffer after its swap:
-// Mesa's software driver keeps the picture there. The rows come bottom up.
+// The last frame as a PNG, read from the back buffer after its swap: Mesa's
+// software driver keeps the picture there.
 void saveShot(const char* folder, int width, int height, const char* level, const char* view)
 {
     char path[512];
-    std::snprintf(path, sizeof(path), "%s/%dx%d-%s-%s.ppm", folder, width, height, level, view);
-    std::vector<unsigned char> pixels(static_cast<std::size_t>(width) * height * 3);
+    std::snprintf(path, sizeof(path), "%s/%dx%d-%s-%s.png", folder, width, height, level, view);
+    std::vector<std::uint8_t> pixels(static_cast<std::size_t>(width) * height * 3);
     glPixelStorei(GL_PACK_ALIGNMENT, 1);
     glReadPixels(0, 0, width, height, GL_RGB, GL_UNSIGNED_BYTE, pixels.data());
-    std::FILE* file = std::fopen(path, "wb");
-    if (!file) {
+    if (!PngWriter::write(path, width, height, 3, pixels.data(), true))
         std::fprintf(stderr, "cannot write %s\n", path);
-        return;
-    }
-    std::fprintf(file, "P6\n%d %d\n255\n", width, height);
-    for (int row = height - 1; row >= 0; --row)
-        std::fwrite(&pixels[static_cast<std::size_t>(row) * width * 3], 3, static_cast<std::size_t>(width), file);
-    std::fclose(file);
 }
 
 // One row: the split of frames with the pass timer on (each pass ends with a
