@@ -72,15 +72,20 @@ class LevelOnScreen(unittest.TestCase):
                                          "fence-fading")
             self.assertGreater(mean_brightness(region(faded, ball, 4)), hidden + 20)
 
-            first = game.screenshot("arm-first")
-            second = game.watch(0.8, "arm-second")
             hub_x, hub_y = project(HUB)
             near_arm = (hub_x - 60, hub_y - 40, hub_x + 60, hub_y + 40)
-            # Falling leaves change any region a little; the arm changes its own far more.
+            # Falling leaves change any region a little, and more as they thicken
+            # after the start; the arm changes its own far more. It turns back
+            # to a look-alike pose every half turn, so a few later moments are
+            # compared, however slowly a busy machine takes them.
             static_floor = (hub_x + 20, hub_y + 70, hub_x + 140, hub_y + 150)
-            arm_change = changed_fraction(first, second, box=near_arm)
-            self.assertGreater(arm_change, 0.02)
-            self.assertGreater(arm_change, 2.0 * changed_fraction(first, second, box=static_floor))
+            first = game.screenshot("arm-first")
+            changes = []
+            for _ in range(6):
+                later = game.watch(0.3, "arm-later", frames=1)
+                changes.append((changed_fraction(first, later, box=near_arm),
+                                changed_fraction(first, later, box=static_floor)))
+            self.assertTrue(any(arm > 0.02 and arm > 2.0 * floor for arm, floor in changes), changes)
 
 if __name__ == "__main__":
     unittest.main()
